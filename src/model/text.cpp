@@ -190,7 +190,7 @@ std::string OrderSymbols(std::string s, std::string_view separator) {
 
 // --- Oxidation numbers -------------------------------------------------------
 
-std::string GetCharge(std::string_view C, std::string &Sgn, std::string &Charge) {
+std::string GetCharge(std::string_view C, std::string& Sgn, std::string& Charge) {
     constexpr std::string_view NoCharge = "9.999";
     Sgn = (C.find('-') != std::string_view::npos) ? "-" : "+";
     if (C == "0" || C == "0+") {
@@ -238,7 +238,7 @@ namespace {
 
 // Index of the largest of v[1..3] other than `skip`, starting from a best of
 // 0 and index 0 and taking an element when it is >= the best so far.
-int ScanMax(const Array1<double, 3> &v, int skip) {
+int ScanMax(const Array1<double, 3>& v, int skip) {
     double best = 0;
     int index = 0;
     for (int i = 1; i <= 3; ++i) {
@@ -252,11 +252,11 @@ int ScanMax(const Array1<double, 3> &v, int skip) {
 
 } // namespace
 
-int GetMax(const Array1<double, 3> &v) {
+int GetMax(const Array1<double, 3>& v) {
     return ScanMax(v, 0);
 }
 
-int GetSecMax(const Array1<double, 3> &v) {
+int GetSecMax(const Array1<double, 3>& v) {
     return ScanMax(v, GetMax(v));
 }
 

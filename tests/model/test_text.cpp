@@ -9,7 +9,7 @@ namespace kevo {
 namespace {
 
 struct CleaningCase {
-    const char *name;
+    const char* name;
     std::string (*function)(std::string);
     std::string input;
     std::string expected;
@@ -45,7 +45,7 @@ TEST(Text, LineCleaning) {
         {"Star not leading", Star, "O*1", "O*1"},
         {"CleanLine", CleanLine, " \t_cell_length_a \t 5.4(1)\t", "_cell_length_a 5.4(1) "},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.function(c.input), c.expected);
     }
@@ -57,7 +57,7 @@ TEST(Text, CountBlanks) {
 }
 
 struct GetColCase {
-    const char *name;
+    const char* name;
     std::string separator;
     std::string line;
     int n;
@@ -84,7 +84,7 @@ TEST(Text, GetCol) {
         {"comma blank runs are not doubled commas", ",", "x, ,y", 1, " "},
         {"empty separator leaves the line whole", "", "a b", 1, "a b"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(GetCol(c.separator, c.line, c.n), c.expected);
     }
@@ -92,7 +92,7 @@ TEST(Text, GetCol) {
 
 TEST(Text, ElimESD) {
     const struct {
-        const char *name;
+        const char* name;
         std::string input;
         std::string expected;
     } cases[] = {
@@ -106,7 +106,7 @@ TEST(Text, ElimESD) {
         {"closing before opening after a pair", "1(2))3(", "Error"},
         {"nested", "1((2))", "1)"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ElimESD(c.input), c.expected);
     }
@@ -120,7 +120,7 @@ TEST(Text, GetSymbol) {
         {"Fe3+", "Fe"}, {"O2-", "O"}, {"Fe2.5+", "Fe"}, {" Mn 1,5 +", "Mn"},
         {"OH-", "OH"},  {"Fe", "Fe"}, {"3+", ""},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
         EXPECT_EQ(GetSymbol(c.input), c.expected);
     }
@@ -144,13 +144,13 @@ TEST(Text, ElementTable) {
 
 TEST(Text, ValidSymbol) {
     const struct {
-        const char *symbol;
+        const char* symbol;
         bool valid;
     } cases[] = {
         {"OH", true},  {"Be", true},  {"Fe", true}, {"H", true},    {"Og", true},    {"D", false},
         {"fe", false}, {"FE", false}, {"", false},  {"Fe ", false}, {"Fe3+", false},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.symbol);
         EXPECT_EQ(ValidSymbol(c.symbol), c.valid);
     }
@@ -158,7 +158,7 @@ TEST(Text, ValidSymbol) {
 
 TEST(Text, OrderSymbols) {
     const struct {
-        const char *name;
+        const char* name;
         std::string input;
         std::string separator;
         std::string expected;
@@ -171,7 +171,7 @@ TEST(Text, OrderSymbols) {
         {"no separator", "Mg Fe", "-", "Mg Fe"},
         {"empty separator", "Mg-Fe", "", "Mg-Fe"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(OrderSymbols(c.input, c.separator), c.expected);
     }
@@ -203,7 +203,7 @@ TEST(Text, GetCharge) {
         {"2.3.4-", "-", "2.3.4", "-2.3.4"},
         {"Fe +", "", " ", " "},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.written);
         std::string sign = "unset";
         std::string charge = "unset";
@@ -222,7 +222,7 @@ TEST(Text, CoordDecimalsAndIsNumber) {
         {"0.2500", 4, true}, {"12", 2, true}, {"0.", 0, true},     {".5", 1, true},
         {"1.2.3", 3, true},  {"", 0, false},  {"_cell", 5, false}, {"x1", 2, true},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(CoordDecimals(c.text), c.decimals);
         EXPECT_EQ(isNumber(c.text), c.number);
@@ -231,7 +231,7 @@ TEST(Text, CoordDecimalsAndIsNumber) {
 
 TEST(Text, Equal) {
     const struct {
-        const char *name;
+        const char* name;
         double a;
         double b;
         bool equal;
@@ -244,7 +244,7 @@ TEST(Text, Equal) {
         {"coordinates", 0.25, 0.2501, true},
         {"opposite signs", -1.0, 1.0, false},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Equal(c.a, c.b), c.equal);
     }
@@ -259,7 +259,7 @@ TEST(Text, MaximumMinimum) {
 
 TEST(Text, GetMaxAndGetSecMax) {
     const struct {
-        const char *name;
+        const char* name;
         double v1, v2, v3;
         int max;
         int second;
@@ -274,7 +274,7 @@ TEST(Text, GetMaxAndGetSecMax) {
         {"zero counts", -1.0, 0.0, -3.0, 2, 0},
         {"all zero", 0.0, 0.0, 0.0, 3, 2},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Array1<double, 3> v;
         v[1] = c.v1;
