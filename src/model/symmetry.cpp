@@ -1,0 +1,495 @@
+#include "model/symmetry.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/calc_express.h"
+#include "model/numbers.h"
+#include "model/text.h"
+
+namespace kevo {
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+constexpr std::string_view InvalidOperatorText = "Invalid symmetry operator: ";
+constexpr std::string_view TooManyAtomsText =
+    "Too many atoms in the unit cell: at most 1000 cations and 1000 anions are allowed.";
+
+// Staging columns.
+constexpr int ColLabel = 1;
+constexpr int ColPopulation = 2;
+constexpr int ColCharge = 3;
+constexpr int ColMultiplicity = 4;
+constexpr int ColX = 5;
+constexpr int ColOccupancy = 8;
+constexpr int ColSpecies = 9;
+constexpr int ColOperator = 10;
+constexpr int ColSymbols = 11;
+
+// The duplicate test looks at the first 7 characters of a coordinate text
+// only, so "0.123456" is compared as "0.12345".
+constexpr std::size_t CompareLength = 7;
+
+bool IsAnionRow(const StagingRow& row) {
+    return row[ColCharge].find('-') != std::string::npos;
+}
+
+// Characters after the first "." (0 for a text without one).
+int TextDecimals(std::string_view s) {
+    const auto p = s.find('.');
+    return p == std::string_view::npos ? 0 : static_cast<int>(s.size() - p - 1);
+}
+
+// How far two coordinates may lie apart and still count as one position,
+// given the decimals of the text already in the table. A text without
+// decimals gets one unit of its last digit, as 1 to 3 decimals do; more than
+// 7 decimals get the finest tolerance.
+double Tolerance(int decimals) {
+    switch (decimals) {
+    case 0:
+        return 1.0;
+    case 1:
+        return 0.1;
+    case 2:
+        return 0.01;
+    case 3:
+        return 0.001;
+    case 4:
+    case 5:
+        return 0.0002;
+    case 6:
+        return 0.000002;
+    default:
+        return 0.0000002;
+    }
+}
+
+// One coordinate text of the duplicate test, read once: the value of its
+// first 7 characters (NaN when they are no number, so it never matches) and
+// the tolerance its decimals give.
+struct CoordKey {
+    double value = NaN;
+    double tolerance = 0;
+};
+
+CoordKey KeyOf(std::string_view text) {
+    const std::string_view cut = text.substr(0, std::min(text.size(), CompareLength));
+    return {TryStrToFloat(cut).value_or(NaN), Tolerance(TextDecimals(cut))};
+}
+
+// The coordinates of staging rows, kept as numbers for the duplicate test.
+// Comparing a candidate with a row here gives the same answer as
+// EqualCoords(row text, candidate text) on the 7-character cuts: padding
+// decimals with zeros does not change a value, and the tolerance depends on
+// the row's text alone.
+class PositionTable {
+  public:
+    void Reserve(std::size_t n) {
+        for (auto* v : {&x_, &y_, &z_, &tx_, &ty_, &tz_})
+            v->reserve(n);
+    }
+    void Add(const std::array<CoordKey, 3>& k) {
+        x_.push_back(k[0].value);
+        y_.push_back(k[1].value);
+        z_.push_back(k[2].value);
+        tx_.push_back(k[0].tolerance);
+        ty_.push_back(k[1].tolerance);
+        tz_.push_back(k[2].tolerance);
+    }
+    void Add(const StagingRow& row) {
+        Add({KeyOf(row[ColX]), KeyOf(row[ColX + 1]), KeyOf(row[ColX + 2])});
+    }
+    // True when some row holds the position (cx, cy, cz), each coordinate
+    // being the value of a candidate's cut text.
+    bool Contains(double cx, double cy, double cz) const {
+        const std::size_t n = x_.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (std::fabs(cx - x_[i]) < tx_[i] && std::fabs(cy - y_[i]) < ty_[i] &&
+                std::fabs(cz - z_[i]) < tz_[i])
+                return true;
+        }
+        return false;
+    }
+
+  private:
+    std::vector<double> x_, y_, z_, tx_, ty_, tz_;
+};
+
+// One component of an operator, parsed once and evaluated for every atom.
+// Its variables are those of x, y, z that occur in the text, in this order;
+// axis[k] says which coordinate the k-th variable takes.
+struct Component {
+    TCalcExpress ce;
+    std::array<int, 3> axis{};
+    int count = 0;
+};
+
+struct ParsedOperator {
+    std::string text;
+    std::array<Component, 3> comp;
+};
+
+constexpr std::array<std::string_view, 3> Names{"x", "y", "z"};
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Parses the three components of op. False when op does not have exactly
+// three non-empty comma-separated parts, or a part does not parse or names a
+// variable other than x, y, z.
+bool ParseOperator(const std::string& op, ParsedOperator& out) {
+    std::size_t commas = 0;
+    std::size_t start = 0;
+    for (std::size_t p = 0; p <= op.size(); ++p) {
+        if (p == op.size() || op[p] == ',') {
+            if (p == start) return false; // empty part
+            if (p < op.size()) ++commas;
+            start = p + 1;
+        }
+    }
+    if (commas != 2) return false;
+
+    out.text = op;
+    for (int c = 0; c < 3; ++c) {
+        const std::string text = GetCol(",", op, c);
+        std::string lower = text;
+        for (char& ch : lower)
+            ch = LowerAscii(ch);
+        Component& comp = out.comp[static_cast<std::size_t>(c)];
+        std::vector<std::string> variables;
+        comp.count = 0;
+        for (int k = 0; k < 3; ++k) {
+            if (lower.find(Names[static_cast<std::size_t>(k)]) == std::string::npos) continue;
+            variables.emplace_back(Names[static_cast<std::size_t>(k)]);
+            comp.axis[static_cast<std::size_t>(comp.count++)] = k;
+        }
+        comp.ce.init(text);
+        comp.ce.SetVariables(variables);
+        if (!comp.ce.Valid()) return false;
+        // Whether a parsed formula can be evaluated does not depend on the
+        // values (only a name outside the list stops it), so one trial tells.
+        try {
+            (void)comp.ce.calc(std::vector<double>(3, 0.0), 2);
+        } catch (const FormulaError&) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The expansion of one run: the operators, the coordinate format and the two
+// position tables.
+class Expansion {
+  public:
+    Expansion(Model& m, int decimals) : m_(m) {
+        DecForm(decimals, fmt_);
+        one_ = "1." + std::string(static_cast<std::size_t>(decimals), '0');
+        zero_ = FF(fmt_, 0.0);
+    }
+
+    bool ParseOperators() {
+        const auto& ops = m_.SymOpArray;
+        ops_.reserve(ops.size());
+        for (std::size_t j = 1; j < ops.size(); ++j) {
+            ops_.emplace_back();
+            if (!ParseOperator(ops[j], ops_.back())) {
+                failure_ = std::string(InvalidOperatorText) + ops[j];
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void LoadSites(int rows) {
+        all_.Reserve(2 * MaxAtoms + 1);
+        anions_.Reserve(MaxAtoms + 1);
+        for (int i = 1; i <= rows; ++i) {
+            const StagingRow& row = m_.SG1[static_cast<std::size_t>(i)];
+            all_.Add(row);
+            if (IsAnionRow(row)) anions_.Add(row);
+        }
+    }
+
+    // Appends the images of one site; cations are compared with every row,
+    // anions with the anion rows only.
+    bool ExpandSite(const TAtoms& site, bool anion) {
+        int& generated = anion ? m_.GAALength : m_.GACLength;
+        const int sites = anion ? m_.AAlength : m_.AClength;
+        // The coordinates reach the evaluator as text, as they always have.
+        std::array<double, 3> xyz{};
+        const std::array<double, 3> own{site.X, site.Y, site.Z};
+        for (std::size_t k = 0; k < 3; ++k)
+            xyz[k] = TryStrToFloat(xFloatToStr(own[k])).value_or(own[k]);
+
+        std::vector<double> values(3);
+        for (const ParsedOperator& op : ops_) {
+            std::array<std::string, 3> texts;
+            std::array<CoordKey, 3> keys;
+            for (std::size_t c = 0; c < 3; ++c) {
+                const Component& comp = op.comp[c];
+                values.resize(static_cast<std::size_t>(comp.count));
+                for (std::size_t k = 0; k < values.size(); ++k)
+                    values[k] = xyz[static_cast<std::size_t>(comp.axis[k])];
+                double r = 0;
+                try {
+                    r = comp.ce.calc(values, 2);
+                } catch (const FormulaError&) {
+                    r = NaN;
+                }
+                if (!std::isfinite(r)) {
+                    failure_ = std::string(InvalidOperatorText) + op.text;
+                    return false;
+                }
+                double v = std::fmod(r + 3.0, 1.0);
+                if (v < 0) v += 1.0; // translations below -3 still land in the cell
+                texts[c] = FF(fmt_, v);
+                if (texts[c] == one_) texts[c] = zero_;
+                keys[c] = KeyOf(texts[c]);
+            }
+            const PositionTable& against = anion ? anions_ : all_;
+            if (against.Contains(keys[0].value, keys[1].value, keys[2].value)) continue;
+            if (sites + generated + 1 > MaxAtoms) {
+                failure_ = std::string(TooManyAtomsText);
+                return false;
+            }
+            AppendRow(site, anion, op.text, texts);
+            all_.Add(keys);
+            if (anion) anions_.Add(keys);
+            ++generated;
+        }
+        return true;
+    }
+
+    const std::string& failure() const { return failure_; }
+
+  private:
+    void AppendRow(const TAtoms& site, bool anion, const std::string& op,
+                   std::array<std::string, 3>& texts) {
+        StagingRow row;
+        row[ColLabel] = "*" + site.Atomlabel;
+        row[ColPopulation] = site.symbol;
+        row[ColSymbols] = site.AtomSymbol;
+        // The sign comes from the side, as in the site rows: an anion whose
+        // charge rounds to 0.000 is still an anion row.
+        row[ColCharge] = std::string(anion ? 1 : 0, '-') +
+                         FF("0.000", anion ? std::fabs(site.effcharge) : site.effcharge);
+        row[ColMultiplicity] = IntToStr(site.Multiplicity);
+        for (std::size_t c = 0; c < 3; ++c)
+            row[ColX + static_cast<int>(c)] = std::move(texts[c]);
+        row[ColOccupancy] = FF("0.000", site.occupancy);
+        row[ColSpecies] = site.RoString;
+        row[ColOperator] = ElimBlanks(op);
+        m_.SG1.push_back(std::move(row));
+    }
+
+    Model& m_;
+    std::string fmt_ = "0.0000";
+    std::string one_;
+    std::string zero_;
+    std::vector<ParsedOperator> ops_;
+    PositionTable all_;
+    PositionTable anions_;
+    std::string failure_;
+};
+
+} // namespace
+
+void PrepareUnitCell(Model& m) {
+    auto number = [](const std::string& s) { return TryStrToFloat(s).value_or(0.0); };
+    m.va = number(m.a);
+    m.vb = number(m.b);
+    m.vc = number(m.c);
+    m.valpha = number(m.alpha);
+    m.vbeta = number(m.beta);
+    m.vgamma = number(m.gamma);
+    m.ralpha = m.valpha * Pi / 180;
+    m.rbeta = m.vbeta * Pi / 180;
+    m.rgamma = m.vgamma * Pi / 180;
+}
+
+bool TransformationMatrix(Model& m) {
+    for (int i = 1; i <= 3; ++i) {
+        m.TM[i].fill(0.0);
+        m.TMT[i].fill(0.0);
+    }
+    const double a = m.va, b = m.vb, c = m.vc;
+    auto edge = [](double e) { return std::isfinite(e) && e > 0; };
+    auto angle = [](double deg) { return std::isfinite(deg) && deg > 0 && deg < 180; };
+    if (!edge(a) || !edge(b) || !edge(c) || !angle(m.valpha) || !angle(m.vbeta) || !angle(m.vgamma))
+        return false;
+    const double ca = std::cos(m.ralpha), cb = std::cos(m.rbeta), cg = std::cos(m.rgamma);
+    const double sg = std::sin(m.rgamma);
+    const double radicand = 1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg;
+    // The angles must enclose a volume; below this bound (V/abc under 1e-5)
+    // what is left is rounding noise of the cosines (120, 120, 120 gives
+    // about 1e-16 instead of 0).
+    if (!(radicand > 1e-10)) return false;
+    const double V = a * b * c * std::sqrt(radicand);
+
+    Matrix3 tm;
+    tm[1][1] = a;
+    tm[1][2] = b * cg;
+    tm[1][3] = c * cb;
+    tm[2][1] = 0;
+    tm[2][2] = b * sg;
+    tm[2][3] = c * (ca - cb * cg) / sg;
+    tm[3][1] = 0;
+    tm[3][2] = 0;
+    tm[3][3] = V / (a * b * sg);
+
+    Matrix3 tmt;
+    tmt[1][1] = 1 / a;
+    tmt[1][2] = -cg / (a * sg);
+    tmt[1][3] = b * c * (ca * cg - cb) / (V * sg);
+    tmt[2][1] = 0;
+    tmt[2][2] = 1 / (b * sg);
+    tmt[2][3] = a * c * (cb * cg - ca) / (V * sg);
+    tmt[3][1] = 0;
+    tmt[3][2] = 0;
+    tmt[3][3] = a * b * sg / V;
+
+    for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j)
+            if (!std::isfinite(tm[i][j]) || !std::isfinite(tmt[i][j])) return false;
+    m.TM = tm;
+    m.TMT = tmt;
+    return true;
+}
+
+bool GenerateAtoms(Model& m, MessageSink& msg) {
+    m.GACLength = 0;
+    m.GAALength = 0;
+    if (m.AClength < 0 || m.AAlength < 0 || m.AClength > MaxAtoms || m.AAlength > MaxAtoms) {
+        msg.Show(TooManyAtomsText);
+        return false;
+    }
+    // Images are appended behind the site rows; anything after them goes.
+    const int sites = m.AClength + m.AAlength;
+    m.SG1.resize(static_cast<std::size_t>(sites) + 1);
+    if (sites == 0) return true;
+
+    // Images are written with as many decimals as the input has (1 to 7):
+    // the most decimals among the site texts, which the reader wrote with the
+    // decimals of the file. (The site values themselves would lose trailing
+    // zeros: 0.1000 would give one decimal, and images written to one decimal
+    // would swallow every later image within 0.1 of them.)
+    int nd = 1;
+    for (int i = 1; i <= sites; ++i)
+        for (int c = ColX; c < ColX + 3; ++c)
+            nd = std::max(nd, TextDecimals(m.SG1[static_cast<std::size_t>(i)][c]));
+    nd = std::min(nd, 7);
+    Expansion run(m, nd);
+    bool ok = run.ParseOperators();
+    if (ok) {
+        run.LoadSites(sites);
+        m.SG1.reserve(static_cast<std::size_t>(sites) + 2 * MaxAtoms + 1);
+        for (int i = 1; ok && i <= m.AClength; ++i)
+            ok = run.ExpandSite(m.AC[i], false);
+        for (int i = 1; ok && i <= m.AAlength; ++i)
+            ok = run.ExpandSite(m.AA[i], true);
+    }
+    if (!ok) {
+        m.SG1.resize(static_cast<std::size_t>(sites) + 1);
+        m.GACLength = 0;
+        m.GAALength = 0;
+        msg.Show(run.failure());
+    }
+    return ok;
+}
+
+void CalcMultiplicities(Model& m) {
+    const int last = static_cast<int>(m.SG1.size()) - 1;
+    const int sites = std::min(m.AClength + m.AAlength, last);
+    std::unordered_map<std::string, std::vector<int>> images;
+    for (int j = sites + 1; j <= last; ++j)
+        images[Star(m.SG1[static_cast<std::size_t>(j)][ColLabel])].push_back(j);
+    for (int i = 1; i <= sites; ++i) {
+        StagingRow& row = m.SG1[static_cast<std::size_t>(i)];
+        const auto found = images.find(row[ColLabel]);
+        const std::size_t count = found == images.end() ? 0 : found->second.size();
+        const std::string k = IntToStr(static_cast<long long>(count) + 1);
+        row[ColMultiplicity] = k;
+        if (found != images.end())
+            for (int j : found->second)
+                m.SG1[static_cast<std::size_t>(j)][ColMultiplicity] = k;
+    }
+}
+
+void LoadGeneratedRecords(Model& m) {
+    const int sites = m.AClength + m.AAlength;
+    const int rows = static_cast<int>(m.SG1.size());
+    auto load = [&m](const StagingRow& row, TAtoms& r, bool anion) {
+        r.Reset();
+        r.Atomlabel = row[ColLabel];
+        r.Generated = !r.Atomlabel.empty() && r.Atomlabel.front() == '*';
+        r.symbol = row[ColPopulation];
+        r.AtomSymbol = row[ColSymbols];
+        r.Multiplicity = TryStrToInt(row[ColMultiplicity]).value_or(0);
+        if (anion) {
+            GetCharge(row[ColCharge], m.Sgn, m.Charge);
+            const double q = TryStrToFloat(m.Charge).value_or(0.0);
+            r.effcharge = m.Sgn == "-" ? -q : q;
+        } else {
+            r.effcharge = TryStrToFloat(row[ColCharge]).value_or(0.0);
+        }
+        r.SymOp = row[ColOperator];
+        r.RoString = row[ColSpecies];
+        r.X = TryStrToFloat(row[ColX]).value_or(0.0);
+        r.Y = TryStrToFloat(row[ColX + 1]).value_or(0.0);
+        r.Z = TryStrToFloat(row[ColX + 2]).value_or(0.0);
+        r.occupancy = TryStrToFloat(row[ColOccupancy]).value_or(0.0);
+        ToCartesian(m, r.X, r.Y, r.Z, r.CX, r.CY, r.CZ);
+    };
+    for (int i = 1; i <= m.GACLength && m.AClength + i <= MaxAtoms; ++i) {
+        const int j = sites + i;
+        if (j >= rows) break;
+        const StagingRow& row = m.SG1[static_cast<std::size_t>(j)];
+        if (!IsAnionRow(row)) load(row, m.AC[m.AClength + i], false);
+    }
+    for (int i = 1; i <= m.GAALength && m.AAlength + i <= MaxAtoms; ++i) {
+        const int j = sites + m.GACLength + i;
+        if (j >= rows) break;
+        const StagingRow& row = m.SG1[static_cast<std::size_t>(j)];
+        if (IsAnionRow(row)) load(row, m.AA[m.AAlength + i], true);
+    }
+}
+
+bool EqualCoords(std::string_view a, std::string_view b) {
+    // Zeros appended to the shorter decimals do not change its value, so the
+    // texts are compared as numbers with the tolerance of a's decimals.
+    const auto va = TryStrToFloat(a);
+    const auto vb = TryStrToFloat(b);
+    if (!va || !vb) return false;
+    return std::fabs(*vb - *va) < Tolerance(TextDecimals(a));
+}
+
+void Ortho(Model& m) {
+    auto convert = [&m](TAtoms& r) {
+        const int n = std::clamp(r.Coor, 0, MaxBonds);
+        for (int k = 1; k <= n; ++k)
+            ToCartesian(m, r.BondCoorX[k], r.BondCoorY[k], r.BondCoorZ[k], r.BondCoorCX[k],
+                        r.BondCoorCY[k], r.BondCoorCZ[k]);
+    };
+    for (int i = 1; i <= std::min(m.AClength, MaxAtoms); ++i)
+        convert(m.AC[i]);
+    for (int i = 1; i <= std::min(m.AAlength, MaxAtoms); ++i)
+        convert(m.AA[i]);
+}
+
+void ToCartesian(const Model& m, double x, double y, double z, double& cx, double& cy, double& cz) {
+    const Matrix3& T = m.TM;
+    cx = T[1][1] * x + T[1][2] * y + T[1][3] * z;
+    cy = T[2][1] * x + T[2][2] * y + T[2][3] * z;
+    cz = T[3][1] * x + T[3][2] * y + T[3][3] * z;
+}
+
+} // namespace kevo
