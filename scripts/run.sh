@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
-./build/release/cli/kevo21-formula "-x+1/2" 0.25 0 0
+./build/release/cli/kevo21-batch --list examples/halite_NaCl_COD1000041.cif

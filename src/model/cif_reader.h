@@ -1,0 +1,96 @@
+// The CIF reader: turns one crystallographic information file into the
+// structure model. It is not a general CIF parser: it reads the file line by
+// line, recognises a fixed set of data names by text search and expects the
+// usual layout of database files (one data block; cell items, the operator
+// loop and an optional atom-type loop before the atom-site loop). Everything
+// after the atom-site loop is ignored.
+//
+// Reading order, in short: reset the structure-dependent settings and the
+// records of the previous structure; scan the lines for the cell, the
+// Hermann-Mauguin symbol, the operators and the type charges until the
+// atom-site loop; write one staging row (Model::SG1) per site, merging the
+// species of a mixed site; put cations before anions; build the cell
+// matrices; load the records; expand by symmetry; number the rows; sum the
+// charges.
+//
+// Text: UTF-8 with or without byte-order mark; a file that is not valid UTF-8
+// is read as Latin-1. Line ends CR LF, LF and CR are all accepted; tabs count
+// as blanks.
+//
+// After a failed read nothing of the file is in use: the counts AClength,
+// AAlength, GACLength and GAALength are 0 and the records are blank, so a
+// calculation finds no atom (StructureLoaded() is false). The settings reset
+// at the end of a completed read (ThresOption, MaxR, MaxH) is not made then.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/messages.h"
+#include "model/model.h"
+
+namespace kevo {
+
+// The fixed sentences of the reader; the ones built with a value are shown as
+// prefix + value (+ suffix).
+namespace cif_text {
+inline constexpr std::string_view InvalidCell = "Invalid unit-cell parameters.";
+inline constexpr std::string_view InvalidSymbolSuffix = " is not a valid chemical symbol.";
+inline constexpr std::string_view TypeChargePrefix = "Error reading charge of ";
+inline constexpr std::string_view TypeChargeSuffix = " in charges loop.";
+inline constexpr std::string_view BlankLine = "Blank line in the coordinates table.";
+inline constexpr std::string_view MissingLabel = "Missing atom label in the _atom_site section.";
+inline constexpr std::string_view MissingSymbol =
+    "Missing atom symbol in the _atom_site section. No Bond Valence Sums will be calculated.";
+inline constexpr std::string_view MissingCoordinate =
+    "Missing atom coordinate in the _atom_site section.";
+inline constexpr std::string_view Occupancies = "Error reading occupancies.";
+inline constexpr std::string_view StandardDeviationsPrefix =
+    "Error reading standard deviations at line ";
+inline constexpr std::string_view CoordinatesPrefix = "Error reading atom coordinates - ";
+inline constexpr std::string_view Charges = "Error reading charges.";
+inline constexpr std::string_view NoOperators = "No symmetry operators found.";
+inline constexpr std::string_view NoAtomSites = "No atom sites found in the file.";
+inline constexpr std::string_view TooManySites =
+    "Too many atom sites: at most 1000 cation sites and 1000 anion sites can be read.";
+inline constexpr std::string_view CannotOpenPrefix = "Cannot open file ";
+} // namespace cif_text
+
+// Reads the file at path into the model; every problem is shown through msg.
+// A file that cannot be read shows "Cannot open file " + path + ": " + the
+// system's reason. Returns true when the structure is loaded.
+bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg);
+
+// As ReadCifFile for contents already in memory (the raw bytes of the file);
+// path gives Title and OutPath. Returns true when the structure is loaded.
+// The "Missing atom symbol..." warning does not stop reading.
+bool ReadCifText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg);
+
+// What "Open..." does when the file dialog is cancelled: the three settings
+// reset before the dialog and the settings reset after reading; the loaded
+// structure stays, its coordination data is cleared. timeelapsed2 is kept.
+void OpenCancelled(Model& m);
+
+// True when a structure is loaded (at least one site in use).
+bool StructureLoaded(const Model& m);
+
+// Copies the staging table into the records: rows 1..AClength into
+// AC[1..AClength], the next AAlength rows into AA[1..AAlength]. Column 11 is
+// rewritten with its symbols in order. Clears the site records first when
+// AClength is not 0.
+void LoadRecords(Model& m);
+
+// The visible atom grid, one entry per staging row 1.. (images included):
+// columns 0-2 as in the table; the charge right-aligned in 8 characters; the
+// multiplicity in 5; x, y, z with the decimals of Decimals() in 9 each; the
+// occupancy in 7.
+using AtomGridRow = std::array<std::string, 9>;
+std::vector<AtomGridRow> AtomGridRows(const Model& m);
+
+// "Time elapsed: " + timeelapsed2 formatted "0.000" + " s", the caption of
+// the reading-time label.
+std::string ReadingTimeText(const Model& m);
+
+} // namespace kevo
