@@ -1,0 +1,108 @@
+// Bond valences, bond valence sums and the global indicators built on them.
+//
+// The bond valence of a bond of length R between a cation species and an
+// anion species is s = exp((R0 - R) / b), with R0 and b taken from the
+// parameter table bvsparm.cif. Mixed sites add the valences of their species
+// pairs weighted by both occupancies. From the sums follow the expected bond
+// lengths, the bond-valence formula, the global instability index, the mean
+// absolute percentage deviations (MAPD) of the computed charges and of the
+// bond valence sums, the averaged distortion indexes and the ligand MAPD of
+// each polyhedron.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/messages.h"
+#include "model/model.h"
+
+namespace kevo {
+
+// The table's header: lines 0..169 are never searched.
+inline constexpr int BvsFirstDataLine = 170;
+
+// Species one site may hold in the bond-valence step.
+inline constexpr int MaxSiteSpecies = 10;
+
+// The message shown when the parameter table cannot be read.
+inline constexpr std::string_view BvsFileErrorMessage =
+    "Cannot open the bond-valence parameter file bvsparm.cif.";
+
+// The message shown for a site with more than MaxSiteSpecies species:
+// "Maximum number of species per site exceeded for " + label + ".".
+std::string TooManySpeciesMessage(std::string_view label);
+
+// R0 and b of one species pair, in Å.
+struct BvsParameters {
+    double Ro = 0;
+    double B = 0;
+};
+
+// The parameter table in memory: its lines (numbered from 0) with tabs
+// turned into blanks and line ends removed. Read once per calculation and
+// searched for every species pair.
+class BvsTable {
+  public:
+    BvsTable() = default;
+    // Cuts text into lines at CR LF, LF or CR.
+    static BvsTable FromText(std::string_view text);
+
+    const std::vector<std::string>& lines() const { return lines_; }
+
+    // The number of the first line from BvsFirstDataLine on that contains key
+    // (plain substring search), or -1.
+    int FindLine(std::string_view key) const;
+
+    // R0 (field 5) and b (field 6) of the first line that contains key;
+    // fields are separated by runs of blanks. Nothing when no line contains
+    // the key, or when that line's R0 or b is not a number or b is 0.
+    std::optional<BvsParameters> Lookup(std::string_view key) const;
+
+  private:
+    std::vector<std::string> lines_;
+};
+
+// The table read from path; nothing when path is empty or the file cannot be
+// read.
+std::optional<BvsTable> ReadBvsTable(const std::string& path);
+
+// The search key of a cation and an anion species: the cation symbol padded
+// with blanks to 3 characters, its oxidation number padded to 4, the anion
+// symbol padded to 3, then the anion oxidation number with its sign
+// ("Fe 3   O  -2").
+std::string BvsSearchKey(std::string_view cation_symbol, std::string_view cation_charge,
+                         std::string_view anion_symbol, std::string_view anion_charge);
+
+// Bond valences (deltaBVS, effRo, effB), BVS, ExpDist, HasBVS and RoSearch
+// of every asymmetric cation, then anion, with the parameters of table.
+// An atom for which some species pair has no parameters gets HasBVS false
+// and NoBVS is set; its RoSearch then holds the first key that was not
+// found (else the last key looked up). A site with more than MaxSiteSpecies
+// species is refused: message, nothing computed, false.
+bool CalculateBVS(Model& m, MessageSink& msg, const BvsTable& table);
+
+// The same with the table read from bvs_path; when it cannot be read
+// (empty path included) BvsFileErrorMessage is shown and false returned.
+bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path);
+
+// NoBVS := some asymmetric cation lacks parameters; otherwise BVSFormula is
+// rebuilt like the structure formula with the factor BVS / |effcharge|.
+void CalcBVSFormula(Model& m);
+
+// GII, GIICat and GIIAn: root mean square of BVS - |effcharge| over the
+// asymmetric cations, the anions and both (0 for an empty set).
+void CalcGlobalInstabilityIndex(Model& m);
+
+// MAPD values of side ca (1 cation-centred, 2 anion-centred) in percent and
+// the averaged Baur and Brown distortion indexes; devBVSC and devBVSA only
+// for ca = 1.
+void CalcMAPD(Model& m, int ca);
+
+// MAPDLig of the asymmetric central atoms of side ca: the mean over the
+// distinct ligand sites of |(BondCharge + deltaQrs) / BondCharge|, in
+// percent.
+void LigandsMAPD(Model& m, int ca);
+
+} // namespace kevo
