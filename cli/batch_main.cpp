@@ -1,63 +1,157 @@
-// kevo21-batch: reads crystal structures and runs the program's pipeline on
-// them without a window.
+// kevo21-batch: reads crystal structures and runs the calculation on them
+// without a window.
 #include <CLI/CLI.hpp>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <mutex>
 #include <string>
-#include <string_view>
+#include <thread>
 #include <vector>
 
-#include "listing.h"
-#include "model/cif_reader.h"
-#include "model/messages.h"
+#include "batch.h"
+#include "calc/bvs_file.h"
 #include "model/model.h"
+#include "model/numbers.h"
 
 namespace {
 
-// Messages of the reader and the calculation go to stderr, each prefixed
-// with the file it concerns.
-class StderrSink : public kevo::MessageSink {
-  public:
-    explicit StderrSink(std::string file) : file_(std::move(file)) {}
-    void Show(std::string_view text) override {
-        std::string line = file_ + ": " + std::string(text) + "\n";
-        std::fputs(line.c_str(), stderr);
-    }
-
-  private:
-    std::string file_;
-};
-
-void Print(const std::string& text) {
+void Out(const std::string& text) {
     std::fputs(text.c_str(), stdout);
+}
+void Err(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+}
+
+std::string ExecutableDir(const char* argv0) {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) self = std::filesystem::absolute(argv0, ec);
+    return self.parent_path().string();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Kevo21 batch program: reads CIF files and lists or computes their structures."};
+    CLI::App app{"Kevo21 batch program: reads CIF files, computes coordination polyhedra, "
+                 "effective coordination numbers, charge distributions and bond valence sums, "
+                 "and writes the results."};
+    kevo::BatchSettings s;
     std::vector<std::string> files;
-    bool list = false;
-    app.add_flag("--list", list,
-                 "Print the cell, the space group and the atom listing (sites, then symmetry "
-                 "images) of each file");
+    double max_r = 0, max_h = 0, threshold = 0, mapd = 0;
+    std::string end_option;
+    int jobs = 1;
+
     app.add_option("files", files, "CIF files to process")->required();
+    app.add_flag("--list", s.list,
+                 "Print the cell, the space group and the atom listing (sites, then symmetry "
+                 "images) of each file; with --list alone nothing is calculated");
+    auto* max_r_opt = app.add_option("--max-radius", max_r,
+                                     "Maximum coordination radius in Å (default 4.0, at most 5.0)");
+    auto* max_h_opt = app.add_option("--hydrogen-radius", max_h,
+                                     "Hydrogen coordination radius in Å (default 2.0)");
+    app.add_flag("--exclude-zero-weight", s.ExZeroW,
+                 "Exclude ligands with zero-weight bonds from coordination polyhedra");
+    app.add_flag("--nearest-limit", s.NearestLimit,
+                 "Limit the coordination radius by the distance to the nearest central atom");
+    app.add_flag("--non-iterative", s.NonIt,
+                 "Take the weighted average distance after the first step instead of iterating");
+    app.add_flag("--two-sided", s.VontarIT,
+                 "Use the two-sided iteration (VONTAR2015 method): both sides distribute their "
+                 "charges and correct each other");
+    app.add_option("--end", end_option,
+                   "End of the correction cycles for heteroligand polyhedra: 'difference' "
+                   "(maximum ΔDj difference between cycles at most --threshold), 'mapd' (MAPD "
+                   "improvement less than --mapd-improvement, the default) or 'once' (one cycle)")
+        ->check(CLI::IsMember({"difference", "mapd", "once"}));
+    auto* threshold_opt = app.add_option(
+        "--threshold", threshold, "Maximum ΔDj difference for --end difference (default 0.005)");
+    auto* mapd_opt = app.add_option("--mapd-improvement", mapd,
+                                    "MAPD improvement in percent for --end mapd (default 1.0)");
+    app.add_option("--bvs", s.bvs_path,
+                   "Bond-valence parameter file (default: bvsparm.cif in the current directory, "
+                   "beside the program, or in the installed data directory)");
+    app.add_option("--out", s.out_dir,
+                   "Directory for the files written (default: the directory of each CIF file)");
+    app.add_flag("--json", s.json,
+                 "Write Title.json: the results of the cation-centred and the anion-centred "
+                 "calculation in machine-readable form");
+    app.add_option("-j,--jobs", jobs, "Number of files processed at the same time (default 1)")
+        ->check(CLI::Range(1, 64));
     CLI11_PARSE(app, argc, argv);
 
-    auto model = kevo::Model::Create();
-    int failed = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string& file = files[i];
-        StderrSink sink(file);
-        bool loaded = kevo::ReadCifFile(file, *model, sink);
-        if (!loaded) {
-            ++failed;
-            continue;
-        }
-        if (list) {
-            if (i > 0) Print("\n");
-            Print("File: " + file + "\n" + kevo::StructureListing(*model));
-        }
+    if (*max_r_opt) s.MaxR = max_r;
+    if (*max_h_opt) s.MaxH = max_h;
+    if (*threshold_opt) s.Threshold = threshold;
+    if (*mapd_opt) s.MAPDImprovement = mapd;
+    if (end_option == "difference")
+        s.EndItOption = 0;
+    else if (end_option == "mapd")
+        s.EndItOption = 1;
+    else if (end_option == "once")
+        s.EndItOption = 2;
+    if (std::string problem = kevo::ValidateSettings(s); !problem.empty()) {
+        Err(problem + "\n");
+        return 2;
     }
+    if (!s.out_dir.empty() && !std::filesystem::is_directory(s.out_dir)) {
+        Err("The output directory " + s.out_dir + " does not exist.\n");
+        return 2;
+    }
+    // --list alone only lists; every other use calculates.
+    s.calculate = !(s.list && !s.json);
+    if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
+
+    // Files are processed by `jobs` workers, each with its own model; what
+    // they print is written in file order.
+    std::vector<kevo::BatchResult> results(files.size());
+    std::vector<bool> finished(files.size(), false);
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::size_t printed = 0, done = 0, failed = 0;
+    const bool progress = files.size() > 1 && isatty(STDERR_FILENO);
+
+    auto flush = [&]() {
+        while (printed < files.size() && finished[printed]) {
+            const kevo::BatchResult& r = results[printed];
+            Err(r.messages);
+            if (!r.listing.empty()) Out((s.list && printed > 0 ? "\n" : "") + r.listing);
+            if (r.ok && s.calculate)
+                Out(files[printed] + ": " + kevo::IntToStr(r.atoms) + " atoms, GII " +
+                    kevo::FF("0.00", r.gii) + ", " + kevo::FF("0.000", r.seconds) + " s\n");
+            r.ok ? ++done : ++failed;
+            ++printed;
+        }
+        if (progress) {
+            Err("\r[" + kevo::IntToStr(static_cast<long long>(printed)) + "/" +
+                kevo::IntToStr(static_cast<long long>(files.size())) + "]");
+            if (printed == files.size()) Err("\n");
+        }
+        std::fflush(stdout);
+    };
+
+    auto worker = [&]() {
+        auto model = kevo::Model::Create();
+        for (std::size_t i = next++; i < files.size(); i = next++) {
+            kevo::BatchResult r = kevo::ProcessFile(files[i], s, *model);
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            finished[i] = true;
+            flush();
+        }
+    };
+    const int n = std::min<int>(jobs, static_cast<int>(files.size()));
+    std::vector<std::thread> threads;
+    for (int t = 1; t < n; ++t)
+        threads.emplace_back(worker);
+    worker();
+    for (auto& t : threads)
+        t.join();
+
+    if (files.size() > 1)
+        Err(kevo::IntToStr(static_cast<long long>(done)) + " files done, " +
+            kevo::IntToStr(static_cast<long long>(failed)) + " failed\n");
     return failed == 0 ? 0 : 1;
 }

@@ -5,4 +5,10 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
-./build/release/cli/kevo21-batch --list examples/halite_NaCl_COD1000041.cif
+out=build/example-output
+mkdir -p "$out"
+example=examples/fluorapatite_AMCSD0001934.cif
+./build/release/cli/kevo21-batch --list "$example"
+echo
+./build/release/cli/kevo21-batch --json --out "$out" "$example"
+echo "Results written to $out"

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "batch.h"
+#include "model/model.h"
+
+namespace kevo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+fs::path TempDir(const std::string& name) {
+    fs::path dir = fs::temp_directory_path() / ("kevo-batch-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+TEST(Batch, JsonRecordOfBothOrientations) {
+    auto m = Model::Create();
+    BatchSettings s;
+    s.json = true;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("json").string();
+    BatchResult r = ProcessFile(KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif", s, *m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(r.atoms, 8);
+
+    auto j = nlohmann::ordered_json::parse(
+        ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json"));
+    EXPECT_EQ(j["Title"], "halite_NaCl_COD1000041");
+    for (const char* side : {"cation_centred", "anion_centred"}) {
+        SCOPED_TRACE(side);
+        const auto& o = j[side];
+        EXPECT_EQ(o["globals"]["StructureFormula"], "Na4.000 Cl4.000 ");
+        EXPECT_EQ(o["globals"]["iterations"], 0);
+        ASSERT_EQ(o["cations"].size(), 1u);
+        ASSERT_EQ(o["anions"].size(), 1u);
+        const auto& na = o["cations"][0];
+        EXPECT_EQ(na["Atomlabel"], "Na1");
+        EXPECT_EQ(na["Coor"], 6);
+        EXPECT_EQ(na["Multiplicity"], 4);
+        EXPECT_DOUBLE_EQ(na["Kevo"].get<double>(), 6.0);
+        ASSERT_EQ(na["bonds"].size(), 6u);
+        EXPECT_EQ(na["bonds"][0]["BondingAtoms"], "*Cl1");
+        EXPECT_DOUBLE_EQ(na["bonds"][0]["Dist"].get<double>(), 2.81);
+    }
+    // Every site receives its formal charge back, with the opposite sign: as a
+    // ligand (QA) in one orientation, as a central atom (QX) in the other.
+    EXPECT_NEAR(j["cation_centred"]["anions"][0]["QA"].get<double>(), 1.0, 1e-12);
+    EXPECT_NEAR(j["anion_centred"]["anions"][0]["QX"].get<double>(), 1.0, 1e-12);
+    EXPECT_NEAR(j["cation_centred"]["cations"][0]["QX"].get<double>(), -1.0, 1e-12);
+}
+
+TEST(Batch, SettingsAreValidatedAndApplied) {
+    struct Case {
+        const char* name;
+        BatchSettings s;
+        const char* problem;
+    } cases[] = {
+        {"defaults", {}, ""},
+        {"radius at the limit",
+         [] {
+             BatchSettings s;
+             s.MaxR = 5.0;
+             return s;
+         }(),
+         ""},
+        {"radius too high",
+         [] {
+             BatchSettings s;
+             s.MaxR = 5.01;
+             return s;
+         }(),
+         "Maximum coordination radius too high."},
+        {"negative radius",
+         [] {
+             BatchSettings s;
+             s.MaxR = -1;
+             return s;
+         }(),
+         "Invalid Maximum coordination radius."},
+        {"end option",
+         [] {
+             BatchSettings s;
+             s.EndItOption = 3;
+             return s;
+         }(),
+         "Invalid end option: it is 0, 1 or 2."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ValidateSettings(c.s), c.problem);
+    }
+
+    auto m = Model::Create();
+    BatchSettings s;
+    s.MaxR = 3.0;
+    s.ExZeroW = true;
+    s.VontarIT = true;
+    s.EndItOption = 2;
+    ApplySettings(s, *m);
+    EXPECT_EQ(m->MaxR, 3.0);
+    EXPECT_EQ(m->MaxH, 2.0);
+    EXPECT_TRUE(m->ExZeroW && m->VontarIT && m->OneStepIT);
+    EXPECT_EQ(m->EndItOption, 2);
+}
+
+TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    BatchResult r = ProcessFile("no-such-file.cif", s, *m);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages.rfind("no-such-file.cif: Cannot open file no-such-file.cif: ", 0), 0u)
+        << r.messages;
+
+    fs::path dir = TempDir("write");
+    fs::path target = dir / "kept.json";
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(target.string(), "old", error));
+    // A directory where the temporary file should go makes the write fail.
+    fs::create_directories(target.string() + ".kevo-part");
+    EXPECT_FALSE(WriteFileAtomically(target.string(), "new", error));
+    EXPECT_EQ(error.rfind("Cannot write " + target.string() + ": ", 0), 0u) << error;
+    EXPECT_EQ(ReadFile(target), "old");
+}
+
+} // namespace
+} // namespace kevo
