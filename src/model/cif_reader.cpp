@@ -19,17 +19,6 @@ namespace kevo {
 
 namespace {
 
-// Staging columns.
-constexpr int ColNumber = 0;
-constexpr int ColLabel = 1;
-constexpr int ColPopulation = 2;
-constexpr int ColCharge = 3;
-constexpr int ColMultiplicity = 4;
-constexpr int ColX = 5;
-constexpr int ColOccupancy = 8;
-constexpr int ColSpecies = 9;
-constexpr int ColSymbols = 11;
-
 constexpr std::string_view RightQuote = "\xE2\x80\x99"; // U+2019
 constexpr std::string_view NoCharge = "9.999";          // GetCharge's mark for "no charge"
 constexpr std::size_t npos = std::string_view::npos;

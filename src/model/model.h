@@ -26,6 +26,16 @@ using Matrix3 = Array1<Array1<double, 3>, 3>; // [row][col]
 // 1 label, 2 site population, 3 signed site charge, 4 multiplicity,
 // 5-7 x y z, 8 occupancy, 9 species list, 10 operator, 11 element symbols.
 using StagingRow = std::array<std::string, StagingColumns>;
+inline constexpr int ColNumber = 0;
+inline constexpr int ColLabel = 1;
+inline constexpr int ColPopulation = 2;
+inline constexpr int ColCharge = 3;
+inline constexpr int ColMultiplicity = 4;
+inline constexpr int ColX = 5; // then y, z
+inline constexpr int ColOccupancy = 8;
+inline constexpr int ColSpecies = 9;
+inline constexpr int ColOperator = 10;
+inline constexpr int ColSymbols = 11;
 
 class Model {
   public:

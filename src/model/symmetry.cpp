@@ -23,17 +23,6 @@ constexpr std::string_view InvalidOperatorText = "Invalid symmetry operator: ";
 constexpr std::string_view TooManyAtomsText =
     "Too many atoms in the unit cell: at most 1000 cations and 1000 anions are allowed.";
 
-// Staging columns.
-constexpr int ColLabel = 1;
-constexpr int ColPopulation = 2;
-constexpr int ColCharge = 3;
-constexpr int ColMultiplicity = 4;
-constexpr int ColX = 5;
-constexpr int ColOccupancy = 8;
-constexpr int ColSpecies = 9;
-constexpr int ColOperator = 10;
-constexpr int ColSymbols = 11;
-
 // The duplicate test looks at the first 7 characters of a coordinate text
 // only, so "0.123456" is compared as "0.12345".
 constexpr std::size_t CompareLength = 7;
