@@ -1,16 +1,16 @@
 #include "batch.h"
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "calc/pipeline.h"
 #include "listing.h"
 #include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/numbers.h"
+#include "reports/csv.h"
+#include "reports/report_file.h"
+#include "reports/results.h"
 
 namespace kevo {
 
@@ -122,35 +122,6 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     return {{"globals", globals}, {"cations", cations}, {"anions", anions}};
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    namespace fs = std::filesystem;
-    const std::string temp = path + ".kevo-part";
-    {
-        errno = 0;
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        if (f) f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (f) f.close();
-        if (!f) {
-            const int err = errno;
-            error = "Cannot write " + path + ": " +
-                    (err ? std::error_code(err, std::generic_category()).message()
-                         : std::string("unknown error"));
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        error = "Cannot write " + path + ": " + ec.message();
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return false;
-    }
-    return true;
-}
-
 BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
     BatchResult result;
     TextSink msg(result.messages, path);
@@ -163,29 +134,52 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
         return result;
     }
 
+    const std::filesystem::path dir = OutputDirectory(path, s);
+    bool written = true;
+    auto write = [&](std::string_view ending, auto&& writer) {
+        std::string error;
+        if (!writer((dir / (m.Title + std::string(ending))).string(), error)) {
+            msg.Show(error);
+            written = false;
+        }
+    };
+
     // Cation-centred first, then anion-centred, as after opening a file in
-    // the window.
+    // the window: the anion-centred report prints bond-valence deviations
+    // that only a cation-centred calculation refreshes.
     nlohmann::ordered_json record = {{"file", path}, {"Title", m.Title}};
+    Results reports;
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
         if (!Calculate(m, msg, {s.bvs_path})) return result;
         if (cations) result.gii = m.GII;
         if (s.json) record[cations ? "cation_centred" : "anion_centred"] = ResultsJson(m);
-    }
+        if (!s.reports || !(cations ? s.cation : s.anion)) continue;
 
-    if (s.json) {
-        const std::string file =
-            (std::filesystem::path(OutputDirectory(path, s)) / (m.Title + ".json")).string();
-        std::string error;
-        if (!WriteFileAtomically(
+        for (bool detailed : {true, false}) {
+            if (!(detailed ? s.detailed : s.summary)) continue;
+            const int code = ReportCode(cations, detailed);
+            const ReportLines& lines = LoadResults(m, reports, msg, code, s.omit);
+            write(ReportSuffix(code), [&lines](const std::string& file, std::string& error) {
+                return WriteReportFile(file, lines, error);
+            });
+        }
+        if (s.summary)
+            write(cations ? "-CC-S.csv" : "-AC-S.csv",
+                  [&](const std::string& file, std::string& error) {
+                      return SaveCSV(m, cations ? 1 : 2, file, s.decimal_separator, error);
+                  });
+    }
+    if (s.json)
+        write(".json", [&record](const std::string& file, std::string& error) {
+            return WriteFileAtomically(
                 file,
                 record.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
-                error)) {
-            msg.Show(error);
-            return result;
-        }
-    }
+                error);
+        });
+    if (!written) return result;
+
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.ok = true;

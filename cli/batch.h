@@ -28,9 +28,16 @@ struct BatchSettings {
     std::string bvs_path; // parameter table; empty when none was found
     std::string out_dir;  // empty: the CIF's directory
 
-    bool list = false;     // print the atom listing
-    bool calculate = true; // run the calculation
-    bool json = false;     // write Title + ".json"
+    bool list = false;                   // print the atom listing
+    bool calculate = true;               // run the calculation
+    bool json = false;                   // write Title + ".json"
+    bool reports = true;                 // write the report and CSV files
+    bool detailed = true;                // detailed reports (-D.out)
+    bool summary = true;                 // summary reports and CSV files (-S.out, -S.csv)
+    bool cation = true;                  // cation-centred files (-CC-)
+    bool anion = true;                   // anion-centred files (-AC-)
+    bool omit = false;                   // leave zero-weight bonds out of the detailed reports
+    std::string decimal_separator = "."; // the user's; chooses the CSV separator
 };
 
 struct BatchResult {
@@ -54,9 +61,5 @@ nlohmann::ordered_json ResultsJson(const Model& m);
 
 // Reads and processes one file on the given model.
 BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m);
-
-// Writes bytes to path completely or not at all (temporary file beside it,
-// then rename). On failure returns false and sets error.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
 
 } // namespace kevo

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -30,6 +31,18 @@ std::string ExecutableDir(const char* argv0) {
     auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) self = std::filesystem::absolute(argv0, ec);
     return self.parent_path().string();
+}
+
+// The decimal separator of the user's locale (it chooses the CSV field
+// separator). The program itself keeps the "C" locale.
+std::string UserDecimalSeparator() {
+    std::string separator = ".";
+    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+        const char* point = std::localeconv()->decimal_point;
+        if (point != nullptr && *point != '\0') separator = point;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return separator;
 }
 
 } // namespace
@@ -75,6 +88,18 @@ int main(int argc, char** argv) {
                    "beside the program, or in the installed data directory)");
     app.add_option("--out", s.out_dir,
                    "Directory for the files written (default: the directory of each CIF file)");
+    bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
+    app.add_flag("--detailed", only_detailed,
+                 "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out)");
+    app.add_flag("--summary", only_summary,
+                 "Write only the summary reports and CSV files (Title-CC-S.out, Title-AC-S.out, "
+                 "Title-CC-S.csv, Title-AC-S.csv)");
+    app.add_flag("--cation", only_cation, "Write only the cation-centred files (-CC-)");
+    app.add_flag("--anion", only_anion, "Write only the anion-centred files (-AC-)");
+    app.add_flag("--hide-zero-weight", s.omit,
+                 "Leave zero-weight bonds out of the detailed reports (shown by default)");
+    bool no_reports = false;
+    app.add_flag("--no-reports", no_reports, "Write no report or CSV file (useful with --json)");
     app.add_flag("--json", s.json,
                  "Write Title.json: the results of the cation-centred and the anion-centred "
                  "calculation in machine-readable form");
@@ -100,8 +125,20 @@ int main(int argc, char** argv) {
         Err("The output directory " + s.out_dir + " does not exist.\n");
         return 2;
     }
+    // Without a narrowing option every report is written; --detailed and
+    // --summary (--cation and --anion) given together mean both.
+    if (only_detailed != only_summary) {
+        s.detailed = only_detailed;
+        s.summary = only_summary;
+    }
+    if (only_cation != only_anion) {
+        s.cation = only_cation;
+        s.anion = only_anion;
+    }
+    s.reports = !no_reports;
+    s.decimal_separator = UserDecimalSeparator();
     // --list alone only lists; every other use calculates.
-    s.calculate = !(s.list && !s.json);
+    s.calculate = !(s.list && !s.json && !only_detailed && !only_summary);
     if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
 
     // Files are processed by `jobs` workers, each with its own model; what

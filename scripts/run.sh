@@ -11,4 +11,7 @@ example=examples/fluorapatite_AMCSD0001934.cif
 ./build/release/cli/kevo21-batch --list "$example"
 echo
 ./build/release/cli/kevo21-batch --json --out "$out" "$example"
-echo "Results written to $out"
+echo
+title=$(basename "$example" .cif)
+tr -d '\r' < "$out/$title-CC-S.out" | sed '1s/^\xEF\xBB\xBF//'
+echo "Reports, CSV files and JSON written to $out"

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "batch.h"
 #include "model/model.h"
+#include "reports/report_file.h"
 
 namespace kevo {
 namespace {
@@ -59,6 +62,75 @@ TEST(Batch, JsonRecordOfBothOrientations) {
     EXPECT_NEAR(j["cation_centred"]["anions"][0]["QA"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["anion_centred"]["anions"][0]["QX"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["cation_centred"]["cations"][0]["QX"].get<double>(), -1.0, 1e-12);
+}
+
+std::vector<std::string> Listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Batch, WritesAllSixFilesForEveryExample) {
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("all").string();
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(KEVO_SOURCE_DIR "/examples")) {
+        if (e.path().extension() != ".cif") continue;
+        ++files;
+        BatchResult r = ProcessFile(e.path().string(), s, *m);
+        EXPECT_TRUE(r.ok) << r.messages;
+        EXPECT_EQ(r.messages, "");
+        const std::string title = e.path().stem().string();
+        for (const char* ending :
+             {"-CC-D.out", "-CC-S.out", "-AC-D.out", "-AC-S.out", "-CC-S.csv", "-AC-S.csv"}) {
+            SCOPED_TRACE(title + ending);
+            std::string text = ReadFile(fs::path(s.out_dir) / (title + ending));
+            ASSERT_GT(text.size(), 3u);
+            EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+            EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+        }
+    }
+    EXPECT_EQ(files, 8);
+    EXPECT_EQ(Listing(s.out_dir).size(), 48u);
+}
+
+TEST(Batch, NarrowingOptionsChooseTheFiles) {
+    struct Case {
+        const char* name;
+        bool detailed, summary, cation, anion;
+        std::vector<std::string> files;
+    } cases[] = {
+        {"detailed only",
+         true,
+         false,
+         true,
+         true,
+         {"halite_NaCl_COD1000041-AC-D.out", "halite_NaCl_COD1000041-CC-D.out"}},
+        {"anion-centred summary",
+         false,
+         true,
+         false,
+         true,
+         {"halite_NaCl_COD1000041-AC-S.csv", "halite_NaCl_COD1000041-AC-S.out"}},
+    };
+    auto m = Model::Create();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchSettings s;
+        s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+        s.out_dir = TempDir("narrow").string();
+        s.detailed = c.detailed;
+        s.summary = c.summary;
+        s.cation = c.cation;
+        s.anion = c.anion;
+        BatchResult r = ProcessFile(KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif", s, *m);
+        EXPECT_TRUE(r.ok) << r.messages;
+        EXPECT_EQ(Listing(s.out_dir), c.files);
+    }
 }
 
 TEST(Batch, SettingsAreValidatedAndApplied) {
