@@ -17,14 +17,14 @@ using ReportLines = std::vector<std::string>;
 // progress. Owned by whoever shows or writes reports (the window, the batch
 // program), one per model.
 struct Results {
-    ReportLines Output;   // 1: cation-centred detailed
-    ReportLines Output1;  // 2: cation-centred summary
-    ReportLines Output2;  // 3: anion-centred detailed
-    ReportLines Output3;  // 4: anion-centred summary
-    ReportLines Output4;  // 5: cation polyhedron geometry, detailed
-    ReportLines Output5;  // 6: cation polyhedron geometry, summary
-    ReportLines OutPut6;  // 7: anion polyhedron geometry, detailed
-    ReportLines Output7;  // 8: anion polyhedron geometry, summary
+    ReportLines Output;  // 1: cation-centred detailed
+    ReportLines Output1; // 2: cation-centred summary
+    ReportLines Output2; // 3: anion-centred detailed
+    ReportLines Output3; // 4: anion-centred summary
+    ReportLines Output4; // 5: cation polyhedron geometry, detailed
+    ReportLines Output5; // 6: cation polyhedron geometry, summary
+    ReportLines OutPut6; // 7: anion polyhedron geometry, detailed
+    ReportLines Output7; // 8: anion polyhedron geometry, summary
     int CurrentResults = 0;
     int plabAC = 0, pspAC = 0, pbaAC = 0;
     int plabAA = 0, pspAA = 0, pbaAA = 0;
@@ -69,4 +69,4 @@ void DetAnList(Model& m, Results& r, MessageSink& msg, bool omit);
 // left out when omit is true) and returns its lines.
 const ReportLines& LoadResults(Model& m, Results& r, MessageSink& msg, int code, bool omit);
 
-}  // namespace kevo
+} // namespace kevo
