@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "calc/charge_distribution.h"
+#include "calc/coordination.h"
 #include "model/numbers.h"
 #include "model/text.h"
 
@@ -44,20 +45,20 @@ int CountSpecies(std::string_view list) {
 }
 
 // The species of a list joined by ",": symbol (field 0), oxidation number
-// (field 1) and occupancy (field 2) of each. A missing field is empty; an
-// occupancy that is not a number counts as 0.
+// (field 1) and occupancy (field 2) of each, cut with GetCol at blanks (so a
+// species with fewer fields repeats its last one). An occupancy that is not
+// a number counts as 0.
 std::vector<Species> SplitSpecies(std::string_view list) {
     std::vector<Species> species;
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = list.find(',', start);
-        const std::string_view part = list.substr(
-            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        const auto fields = BlankFields(part);
+        const std::string part(list.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         Species s;
-        if (!fields.empty()) s.symbol = fields[0];
-        if (fields.size() > 1) s.charge = fields[1];
-        if (fields.size() > 2) s.occupancy = TryStrToFloat(fields[2]).value_or(0.0);
+        s.symbol = GetCol(" ", part, 0);
+        s.charge = GetCol(" ", part, 1);
+        s.occupancy = TryStrToFloat(GetCol(" ", part, 2)).value_or(0.0);
         species.push_back(std::move(s));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -209,7 +210,7 @@ BvsTable BvsTable::FromText(std::string_view text) {
             line.clear();
             if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else {
-            line.push_back(ch == '\t' ? ' ' : ch);
+            line.push_back(ch == '\t' ? ' ' : ch); // tabs count as blanks
         }
     }
     if (!line.empty()) table.lines_.push_back(std::move(line));
@@ -350,18 +351,29 @@ void LigandsMAPD(Model& m, int ca) {
     const int count = std::clamp(ca == 1 ? m.AClength : m.AAlength, 0, MaxAtoms);
     for (int i = 1; i <= count; ++i) {
         TAtoms& a = atoms[i];
-        // The first bond to each distinct ligand site, images counting for
-        // their parent.
-        std::vector<std::string> seen;
-        double sum = 0;
-        for (int j = 1; j <= std::clamp(a.Coor, 0, MaxBonds); ++j) {
+        // The distinct ligand sites, images counting for their parent, in
+        // case-insensitive text order; each adds the term of its first bond
+        // in that order.
+        const int coor = std::clamp(a.Coor, 0, MaxBonds);
+        std::vector<std::string> labels;
+        for (int j = 1; j <= coor; ++j) {
             std::string label = Star(a.BondingAtoms[j]);
-            if (std::find(seen.begin(), seen.end(), label) != seen.end()) continue;
-            seen.push_back(std::move(label));
+            if (std::find(labels.begin(), labels.end(), label) == labels.end())
+                labels.push_back(std::move(label));
+        }
+        std::sort(labels.begin(), labels.end(), [](const std::string& x, const std::string& y) {
+            return TextLessIgnoringCase(x, y);
+        });
+        double sum = 0;
+        for (const std::string& label : labels) {
+            int j = 1;
+            while (Star(a.BondingAtoms[j]) != label)
+                ++j;
+            // A ligand without formal charge has no relative deviation.
             if (a.BondCharge[j] != 0)
                 sum += std::fabs((a.BondCharge[j] + a.deltaQrs[j]) / a.BondCharge[j]);
         }
-        a.MAPDLig = Percent(sum, static_cast<int>(seen.size()));
+        a.MAPDLig = Percent(sum, static_cast<int>(labels.size()));
     }
 }
 

@@ -41,8 +41,9 @@ struct BvsParameters {
 };
 
 // The parameter table in memory: its lines (numbered from 0) with tabs
-// turned into blanks and line ends removed. Read once per calculation and
-// searched for every species pair.
+// turned into blanks and line ends removed, so a table edited with tabs
+// between its columns reads like one with blanks. Read once per calculation
+// and searched for every species pair.
 class BvsTable {
   public:
     BvsTable() = default;

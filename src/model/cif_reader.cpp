@@ -391,12 +391,9 @@ int& ColumnOf(SiteColumns& c, std::size_t name) {
     }
 }
 
-// One site row on its way into the staging table, with the occupancy and the
-// charge magnitude as read (column 8 and column 3 hold them rounded).
+// One site row on its way into the staging table.
 struct Site {
     StagingRow row{};
-    double occupancy = 0;
-    double charge = 0;
     bool anion = false;
 };
 
@@ -470,6 +467,8 @@ bool Reader::CellItems(const std::string& line) {
 
 void Reader::SpaceGroup(const std::string& line) {
     if (!Contains(line, "H-M")) return;
+    // A cleaned line may still end in one blank; it is dropped first, or the
+    // closing quote would stay in the symbol ("P 1'" instead of "P 1").
     const std::string s = ElimEndBlanks(line);
     std::size_t quote = s.find('\'');
     if (quote == npos) quote = s.find(RightQuote);
@@ -483,7 +482,12 @@ void Reader::SpaceGroup(const std::string& line) {
 }
 
 // Reads the operator list that follows line i and returns the index of the
-// line that ended it (or the number of lines).
+// line that ended it (or the number of lines); the scan goes on with that
+// line, so that a data name right after the list is not lost. The operator
+// is taken from its own column of the loop, quoted values may hold blanks
+// ("'-x + 1/2, y, z'") and double quotes are quotes too: taking column 1
+// after the ids only, or cutting at the first blank, would end the list early
+// and load the structure without some of its images.
 std::size_t Reader::Operators(std::size_t i) {
     m_.SymList = true;
     m_.SymOpArray.assign(1, "x,y,z");
@@ -543,13 +547,11 @@ bool Reader::TypeCharges(std::size_t i, bool& usedUp) {
     std::vector<std::string> list;
     for (std::size_t j = i + 2; j < clean_.size(); ++j) {
         const std::string row = ElimEndBlanks(clean_[j]);
-        if (EndsLoop(row)) break;
-        if (row.front() == '#') continue; // a comment between the rows
-        if (!isNumber(row)) break;
+        if (row.empty() || !isNumber(row)) break;
         const std::string type = Field(row, 0);
         const std::string symbol = GetSymbol(type);
         if (!ValidSymbol(symbol)) return Fail(symbol + std::string(cif_text::InvalidSymbolSuffix));
-        const std::string oxidation = Field(row, 1);
+        const std::string oxidation = Field(row, 1, true);
         double value = 0;
         const bool ok = ReadCharge(oxidation, m_, value);
         if (!ok || !IsWhole(value) || std::round(value) == 0)
@@ -584,6 +586,8 @@ bool Reader::Header(std::size_t i, std::size_t& firstRow) {
     for (;; ++j) {
         if (j >= clean_.size() || clean_[j].empty()) return Fail(cif_text::BlankLine);
         const std::string& h = clean_[j];
+        // A header line begins with "_": a data row whose label holds one
+        // ("Fe_1") would otherwise be taken for a header and its site lost.
         if (h.front() != '_') break;
         const int column = static_cast<int>(j - first);
         for (std::size_t k = 0; k < SiteNames.size(); ++k)
@@ -606,14 +610,14 @@ bool Reader::AtomSites(std::size_t i) {
     std::size_t j = 0;
     if (!Header(i, j)) return false;
 
-    // Data rows up to the end of the loop; comments are dropped.
+    // Data rows up to the end of the loop, without their uncertainties; the
+    // rows holding a "#" are dropped after that test.
     std::vector<std::string> rows;
     for (; j < clean_.size() && !EndsLoop(clean_[j]); ++j) {
-        if (Contains(clean_[j], "#")) continue;
         std::string row = RemoveUncertainties(clean_[j]);
         if (row == "Error")
             return Fail(std::string(cif_text::StandardDeviationsPrefix) + IntToStr(j + 1));
-        rows.push_back(std::move(row));
+        if (!Contains(row, "#")) rows.push_back(std::move(row));
     }
 
     // Rows with a "+" first, then the others, each group in file order.
@@ -626,7 +630,7 @@ bool Reader::AtomSites(std::size_t i) {
     std::vector<std::vector<std::size_t>> groups;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::string key =
-            Field(rows[r], col_.x) + " " + Field(rows[r], col_.y) + " " + Field(rows[r], col_.z);
+            Field(rows[r], col_.x) + Field(rows[r], col_.y) + Field(rows[r], col_.z);
         const auto [it, added] = groupOf.try_emplace(key, groups.size());
         if (added) groups.emplace_back();
         groups[it->second].push_back(r);
@@ -673,11 +677,11 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
         const std::string text = RemoveUncertainties(Field(row, columns[k]));
         const auto value = TryStrToFloat(text);
         if (text.empty() || !value) return Fail(std::string(cif_text::CoordinatesPrefix) + label);
+        // 1 to 7 decimals build the format; more are written with 7 (keeping
+        // the format of the coordinate before would round 0.33333333 to 0.3
+        // after a one-decimal coordinate and move the atom).
         const int decimals = CoordDecimals(text);
-        if (decimals > 7)
-            DecForm(7, format_); // more is not kept; the nearest 7-decimal value is
-        else
-            DecForm(decimals, format_);
+        DecForm(std::min(decimals, 7), format_);
         double v = *value;
         if (v < 0 || v > 1) v -= std::floor(v);
         if (v >= 1) v = 0;
@@ -690,17 +694,18 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
 
     const std::string occupancyText = Field(row, col_.occupancy);
     const auto occupancy = TryStrToFloat(occupancyText);
+    // A negative occupancy is refused too: it would turn the sign of the
+    // charge and so make a cation an anion.
     if (occupancyText.empty() || !occupancy || *occupancy < 0) return Fail(cif_text::Occupancies);
-    site.occupancy = *occupancy;
-    Cell(s, ColOccupancy) = FF("0.000", site.occupancy);
+    Cell(s, ColOccupancy) = FF("0.000", *occupancy);
     Cell(s, ColPopulation) = Cell(s, ColOccupancy) + "." + symbol;
 
     double oxidation = 0;
     if (!SiteCharge(typeText, row, oxidation)) return Fail(cif_text::Charges);
     const std::string sign = m_.Sgn;
-    site.charge = oxidation * site.occupancy;
-    const std::string magnitude = FF("0.000", site.charge);
-    if (!std::isfinite(site.charge) || magnitude == "0.000")
+    const double charge = oxidation * *occupancy;
+    const std::string magnitude = FF("0.000", charge);
+    if (!std::isfinite(charge) || magnitude == "0.000")
         return Fail(cif_text::Charges); // a zero charge, however written
     site.anion = sign == "-";
     std::string species = symbol;
@@ -719,14 +724,22 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
             same = std::fabs(other - xyz[k]) < 0.00001;
         }
         if (same) {
+            // Occupancies and charges are summed as the two rows hold them,
+            // rounded to three decimals.
             StagingRow& t = above.row;
+            const auto occupancyAbove = TryStrToFloat(Cell(t, ColOccupancy));
+            const auto occupancyHere = TryStrToFloat(Cell(s, ColOccupancy));
+            if (!occupancyAbove || !occupancyHere) return Fail(cif_text::Occupancies);
+            double chargeAbove = 0;
+            double chargeHere = 0;
+            if (!ReadCharge(Cell(t, ColCharge), m_, chargeAbove) ||
+                !ReadCharge(Cell(s, ColCharge), m_, chargeHere))
+                return Fail(cif_text::Charges);
             Cell(t, ColSymbols) += "-" + Cell(s, ColSymbols);
             Cell(t, ColPopulation) += ":" + Cell(s, ColPopulation);
             Cell(t, ColLabel) += "-" + Cell(s, ColLabel);
-            above.occupancy += site.occupancy;
-            Cell(t, ColOccupancy) = FF("0.000", above.occupancy);
-            above.charge += site.charge;
-            Cell(t, ColCharge) = sign + FF("0.000", above.charge);
+            Cell(t, ColOccupancy) = FF("0.000", *occupancyAbove + *occupancyHere);
+            Cell(t, ColCharge) = sign + FF("0.000", chargeAbove + chargeHere);
             Cell(t, ColSpecies) += "," + Cell(s, ColSpecies);
             return true;
         }
@@ -744,7 +757,7 @@ bool Reader::Complete(std::vector<Site>& sites) {
     const auto cations = static_cast<std::ptrdiff_t>(sites.size()) - anions;
     if (cations > MaxAtoms || anions > MaxAtoms) return Fail(cif_text::TooManySites);
 
-    const bool p1 = ElimBlanks(m_.spacegroup) == "P1";
+    const bool p1 = m_.spacegroup == "P 1";
     m_.SG1.assign(1, StagingRow{});
     for (Site& s : sites) {
         if (!m_.SymList && p1) Cell(s.row, ColMultiplicity) = "1"; // the sites are the whole cell
@@ -814,7 +827,8 @@ bool Reader::Run() {
                     types_.clear();
                     for (const std::string& entry : m_.ChMemo) {
                         double value = 0;
-                        if (!ReadCharge(Field(entry, 1), m_, value)) return Fail(cif_text::Charges);
+                        if (!ReadCharge(Field(entry, 1, true), m_, value))
+                            return Fail(cif_text::Charges);
                         types_[Field(entry, 0)] = {m_.Sgn, m_.Charge, value};
                     }
                 }

@@ -17,6 +17,7 @@ namespace kevo {
 namespace {
 
 constexpr double Pi = 3.141592653589793;
+constexpr double MinCellEdge = 1.0; // Å
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 constexpr std::string_view InvalidOperatorText = "Invalid symmetry operator: ";
@@ -311,7 +312,9 @@ bool TransformationMatrix(Model& m) {
         m.TMT[i].fill(0.0);
     }
     const double a = m.va, b = m.vb, c = m.vc;
-    auto edge = [](double e) { return std::isfinite(e) && e > 0; };
+    // No crystal has an edge shorter than an ångström; a tinier positive edge
+    // would only make the lattice sums of the calculation endless.
+    auto edge = [](double e) { return std::isfinite(e) && e >= MinCellEdge; };
     auto angle = [](double deg) { return std::isfinite(deg) && deg > 0 && deg < 180; };
     if (!edge(a) || !edge(b) || !edge(c) || !angle(m.valpha) || !angle(m.vbeta) || !angle(m.vgamma))
         return false;

@@ -1,5 +1,5 @@
-// The frame every charge-distribution report shares: banner and settings
-// header, legend, closing line, padding, the bonding-atoms strings and the
+// The frame every report shares: banner and settings header, the two
+// legends, closing line, padding, the bonding-atoms strings and the
 // iteration line.
 #include <algorithm>
 #include <cmath>
@@ -14,12 +14,17 @@ namespace kevo {
 
 namespace {
 
-// Characters of a UTF-8 text: every byte that does not continue a multi-byte
-// sequence starts one.
+// Length of a UTF-8 text in UTF-16 code units, the unit the report columns
+// are counted in: every byte that does not continue a multi-byte sequence
+// starts one character, and a character beyond U+FFFF (lead byte 0xF0 and
+// up) counts as a surrogate pair.
 int CharCount(std::string_view s) {
-    return static_cast<int>(std::count_if(s.begin(), s.end(), [](char ch) {
-        return (static_cast<unsigned char>(ch) & 0xC0U) != 0x80U;
-    }));
+    int n = 0;
+    for (const char ch : s) {
+        const auto b = static_cast<unsigned char>(ch);
+        if ((b & 0xC0U) != 0x80U) n += b >= 0xF0U ? 2 : 1;
+    }
+    return n;
 }
 
 // A cell-parameter text as "0.0000"; text that is not a number (a structure
@@ -200,6 +205,29 @@ void SynopsisHeader(ReportLines& SL, bool detailed, const std::string& dashed, i
         SL.emplace_back("  MAPDL    - Mean absolute percentage deviation of QX for local ligands");
         SL.emplace_back("  MAPD     - Mean absolute percentage deviation of QA, QX and BVS");
     }
+    SL.push_back("  " + dashed + "  ");
+}
+
+void BondsSynopsisHeader(ReportLines& SL, bool detailed, const std::string& dashed) {
+    SL.push_back("  " + dashed);
+    SL.emplace_back("  CN         - Coordination number");
+    SL.emplace_back("  AV         - Average distance");
+    SL.emplace_back("  AVsd       - Standard deviation of distances");
+    if (detailed) {
+        SL.emplace_back("  Xo,Yo,Zo   - Coordinates of centroid");
+        SL.emplace_back("  I,J,K      - Components of vector between central atom and centroid");
+    }
+    SL.emplace_back("  Δ          - Displacement of central atom from centroid");
+    SL.emplace_back("  SRad       - Radius of least-squares fitted circumsphere");
+    SL.emplace_back("  SVol       - Volume of least-squares fitted circumsphere");
+    SL.emplace_back("  SAVsd      - Standard deviation of distances to centroid");
+    SL.emplace_back("  LEcc,VEcc  - Linear and volume-based eccentricity");
+    SL.emplace_back("  LSph,VSph  - Linear and volume-based sphericity");
+    SL.emplace_back("  PVol       - Volume of coordination polyhedron");
+    SL.emplace_back("  IPVol      - Volume of ideal coordination polyhedron");
+    SL.emplace_back("  PDist      - Polyhedron volume distortion");
+    SL.emplace_back("  ΔR         - Distortion indexes - (Ba)ur, (Br)own");
+    SL.emplace_back("  EDEV       - Deviation of Kevo from CNR");
     SL.push_back("  " + dashed + "  ");
 }
 

@@ -57,6 +57,9 @@ void Header(const Model& m, const Results& r, ReportLines& SL);
 void Footer(ReportLines& SL, double timelapse);
 // detailed: the list is Output or Output2 (adds the charge-contribution legend).
 void SynopsisHeader(ReportLines& SL, bool detailed, const std::string& dashed, int ca);
+// The legend of the polyhedron-geometry synopsis. detailed: the list is
+// Output4 or OutPut6 (adds the centroid and vector lines).
+void BondsSynopsisHeader(ReportLines& SL, bool detailed, const std::string& dashed);
 
 // The charge-distribution reports.
 void ShortCatList(Model& m, Results& r);

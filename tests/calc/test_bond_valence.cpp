@@ -129,6 +129,7 @@ TEST(BvsTableLookup, LinesFieldsAndFirstMatch) {
     } cases[] = {
         {"first match wins", Header() + body, 1.759, 0.37},
         {"tabs count as blanks", Header() + "Fe 3 \t O  -2\t1.761\t\t0.38\tq ?\n", 1.761, 0.38},
+        {"tab after the fields", Header() + "Fe 3   O  -2    1.761    0.38  q ?\t\n", 1.761, 0.38},
         {"key only in the header", Header().substr(14) + body.substr(0, 40), std::nullopt},
         {"key on the first searched line", Header().substr(14) + body, 1.766, 0.360},
         {"R0 not a number", Header() + "Fe 3   O  -2    ?    0.37  a\n" + body, std::nullopt},
@@ -407,6 +408,29 @@ TEST_F(BvsTest, LigandMapdCountsEachLigandSiteOnce) {
     EXPECT_EQ(x.MAPDLig, 0.0); // side 2 not computed
     LigandsMAPD(m, 2);
     EXPECT_NEAR(x.MAPDLig, 100 * 0.1, 1e-12);
+}
+
+TEST_F(BvsTest, LigandMapdAddsInLabelOrder) {
+    // Terms 1 (C1) and 2^-53 (b1, A1), in slot order C1, b1, A1. Added in
+    // case-insensitive label order (A1, b1, C1) the two small terms survive;
+    // in slot or byte order they would be lost against 1.
+    const double tiny = std::ldexp(1.0, -53);
+    m.AClength = 1;
+    TAtoms& c = m.AC[1];
+    const struct {
+        const char* label;
+        double received;
+    } bonds[] = {{"C1", 0.0}, {"*b1", tiny - 1}, {"A1", tiny - 1}, {"b1", 0.5}};
+    for (const auto& b : bonds) {
+        const int j = ++c.Coor;
+        c.BondingAtoms[j] = b.label;
+        c.BondCharge[j] = 1;
+        c.deltaQrs[j] = b.received;
+    }
+    LigandsMAPD(m, 1);
+    const double sum = (tiny + tiny) + 1.0;
+    EXPECT_NE(sum, (1.0 + tiny) + tiny);
+    EXPECT_EQ(c.MAPDLig, 100.0 * sum / 3);
 }
 
 TEST_F(BvsTest, ThousandRecordsAtFullCapacity) {

@@ -15,21 +15,21 @@ namespace {
 // --- Polyhedra as the coordination search, the assembly and the bond weights
 // leave them --------------------------------------------------------------------
 
-struct BondSpec {
+struct BondData {
     std::string ligand; // label of the partner site
     double dist;
     double w;
 };
 
-struct SiteSpec {
+struct SiteData {
     std::string label;
     std::string element;
     double q; // effcharge
     int mult;
-    std::vector<BondSpec> bonds; // grouped by ligand element, alphabetical, as assembled
+    std::vector<BondData> bonds; // grouped by ligand element, alphabetical, as assembled
 };
 
-void Fill(TAtoms& a, const SiteSpec& s) {
+void Fill(TAtoms& a, const SiteData& s) {
     a.Reset();
     a.Atomlabel = s.label;
     a.AtomSymbol = "(" + s.element + ")";
@@ -44,8 +44,8 @@ void Fill(TAtoms& a, const SiteSpec& s) {
 // a site goes to a symmetry image ("*" label). Sub-polyhedra follow the runs of
 // equal ligand elements; links point to the last matching reverse bond. The
 // records are reset first, so one model serves a whole table of cases.
-void Build(Model& m, const std::vector<SiteSpec>& cations, const std::vector<SiteSpec>& anions) {
-    std::map<std::string, const SiteSpec*> byLabel;
+void Build(Model& m, const std::vector<SiteData>& cations, const std::vector<SiteData>& anions) {
+    std::map<std::string, const SiteData*> byLabel;
     for (const auto& s : cations)
         byLabel[s.label] = &s;
     for (const auto& s : anions)
@@ -63,7 +63,7 @@ void Build(Model& m, const std::vector<SiteSpec>& cations, const std::vector<Sit
         const auto& sites = side == 1 ? cations : anions;
         AtomArray& atoms = side == 1 ? m.AC : m.AA;
         for (int i = 1; i <= static_cast<int>(sites.size()); ++i) {
-            const SiteSpec& s = sites[static_cast<std::size_t>(i - 1)];
+            const SiteData& s = sites[static_cast<std::size_t>(i - 1)];
             TAtoms& a = atoms[i];
             Fill(a, s);
             (s.q > 0 ? m.StrPosCharge : m.StrNegCharge) += s.q * s.mult;
@@ -71,8 +71,8 @@ void Build(Model& m, const std::vector<SiteSpec>& cations, const std::vector<Sit
             a.Kevo = 0;
             std::map<std::string, int> seen;
             for (int j = 1; j <= a.Coor; ++j) {
-                const BondSpec& b = s.bonds[static_cast<std::size_t>(j - 1)];
-                const SiteSpec& p = *byLabel.at(b.ligand);
+                const BondData& b = s.bonds[static_cast<std::size_t>(j - 1)];
+                const SiteData& p = *byLabel.at(b.ligand);
                 a.BondingAtoms[j] = (seen[b.ligand]++ == 0 ? "" : "*") + b.ligand;
                 a.BondSymbol[j] = "(" + p.element + ")";
                 a.Dist[j] = b.dist;
@@ -93,7 +93,7 @@ void Build(Model& m, const std::vector<SiteSpec>& cations, const std::vector<Sit
                 const int r = record.at(b.ligand);
                 const auto& rev = p.bonds;
                 for (int q = 1; q <= static_cast<int>(rev.size()); ++q) {
-                    const BondSpec& back = rev[static_cast<std::size_t>(q - 1)];
+                    const BondData& back = rev[static_cast<std::size_t>(q - 1)];
                     if (back.ligand == s.label && Equal(back.dist, b.dist)) {
                         a.BondIndex[j][1] = r;
                         a.BondIndex[j][2] = q;
@@ -107,8 +107,8 @@ void Build(Model& m, const std::vector<SiteSpec>& cations, const std::vector<Sit
 // Rock salt: one Na and one Cl site, four of each per cell, each atom with six
 // equal bonds to the other kind.
 void RockSalt(Model& m) {
-    std::vector<BondSpec> toCl(6, {"Cl1", 2.82, 1.0});
-    std::vector<BondSpec> toNa(6, {"Na1", 2.82, 1.0});
+    std::vector<BondData> toCl(6, {"Cl1", 2.82, 1.0});
+    std::vector<BondData> toNa(6, {"Na1", 2.82, 1.0});
     Build(m, {{"Na1", "Na", 1, 4, toCl}}, {{"Cl1", "Cl", -1, 4, toNa}});
 }
 
@@ -613,12 +613,12 @@ TEST(ChargeDistribution, FormulaAmountsAreAddedThroughTheirText) {
 // partner lookups work at full capacity.
 TEST(ChargeDistribution, ThousandRecordsKeepTheInvariants) {
     const int n = 1000;
-    std::vector<SiteSpec> cations, anions;
+    std::vector<SiteData> cations, anions;
     auto anion = [](int j) { return "A" + std::to_string(j); };
     auto cation = [](int i) { return "C" + std::to_string(i); };
     for (int i = 1; i <= n; ++i) {
         const int next = i % n + 1;
-        BondSpec own{anion(i), 2.0, 1.0}, nxt{anion(next), 2.1, 0.5};
+        BondData own{anion(i), 2.0, 1.0}, nxt{anion(next), 2.1, 0.5};
         // Odd anions are O, even ones F: F ligands come first.
         if (i % 2 == 1)
             cations.push_back({cation(i), "Mg", 2, 2, {nxt, own}});

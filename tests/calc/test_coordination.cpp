@@ -446,6 +446,57 @@ TEST(CoordSearch, FiftyLigandsAtMost) {
     }
 }
 
+TEST(CoordSearch, FiftyFirstImageCountsEvenWhenItIsADuplicate) {
+    // Fifty ligands, then an image at the position of the first one: the
+    // limit is tested before the duplicate is discarded.
+    auto m = Model::Create();
+    SetCell(*m, 20, 20, 20);
+    AddSite(*m, "M1", "M", 2, 0, 0, 0);
+    for (int k = 1; k <= 50; ++k)
+        AddSite(*m, Named("O", k), "O", -2, 0.1, 0.002 * k, 0);
+    AddImage(*m, m->AA[1], "-x,y,z", 0.1, 0.002, 0);
+    RecordingSink msg;
+    GetDistances(*m, msg);
+    EXPECT_EQ(msg.texts, std::vector<std::string>{"Maximum coordination number exceeded for M1."});
+    EXPECT_FALSE(m->IsCoordination);
+    EXPECT_EQ(m->AC[1].Coor, 50);
+}
+
+TEST(CoordSearch, TranslationTextsOfBothPasses) {
+    // A row along a (10 A cell, MaxR 3.1): Na1 at 0, *Na1 at 0.5, O1 at 0.8,
+    // O2 at 0.2; the image *O2, without a translation text, lies one cell
+    // below a ligand position of *Na1.
+    auto m = Model::Create();
+    SetCell(*m, 10, 10, 10);
+    const TAtoms& na = AddSite(*m, "Na1", "Na", 1, 0, 0, 0);
+    AddSite(*m, "O1", "O", -2, 0.8, 0, 0);
+    const TAtoms& o2 = AddSite(*m, "O2", "O", -2, 0.2, 0, 0);
+    AddImage(*m, na, "x+1/2,y,z", 0.5, 0, 0);
+    AddImage(*m, o2, "x+3/10,y-7/10,z", 0.5, -0.7, 0).SymTrans.clear();
+    m->MaxR = 3.1;
+    RecordingSink msg;
+    GetDistances(*m, msg);
+    ASSERT_TRUE(msg.texts.empty()) << msg.texts.front();
+    // The partner keeps the translation written last; a centre with a ligand
+    // reads (0,0,0).
+    EXPECT_EQ(Ligands(m->AA[1]), (std::vector<std::string>{"Na1 (1,0,0)", "*Na1 (0,0,0)"}));
+    EXPECT_EQ(Ligands(m->AC[1]), (std::vector<std::string>{"O1 (-1,0,0)", "O2 (0,0,0)"}));
+    EXPECT_EQ(m->AC[1].SymTrans, "(0,0,0)");
+    EXPECT_EQ(m->AA[1].SymTrans, "(-1,0,0)");
+    EXPECT_EQ(m->AC[2].SymTrans, "(0,0,0)");
+
+    m->AC[2].SymTrans = "kept";
+    GetGenDistances(*m, msg);
+    ASSERT_TRUE(msg.texts.empty()) << msg.texts.front();
+    EXPECT_EQ(Ligands(m->AC[2]),
+              (std::vector<std::string>{"O1 (0,0,0)", "O2 (0,0,0)", "O2 (0,1,0)"}));
+    EXPECT_EQ(m->AC[2].BondingAtoms[3], "O2"); // the image's parent
+    EXPECT_EQ(Ligands(m->AA[3]), (std::vector<std::string>{"Na1 (0,-1,0)"}));
+    EXPECT_EQ(m->AC[2].SymTrans, "kept");     // a generated centre's own text stays
+    EXPECT_EQ(m->AA[1].SymTrans, "(-1,0,0)"); // not empty: not overwritten
+    EXPECT_EQ(m->AA[3].SymTrans, "(0,1,0)");  // empty: written
+}
+
 TEST(CoordSearch, ManyImagesInATinyCellStopAtFifty) {
     // 1.2 A cube, radius 4 A: far more than 50 images; the search ends at the
     // 51st, at the first anion.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calc/pipeline.h"
@@ -153,6 +154,62 @@ TEST(Pipeline, TwoConsecutiveRunsGiveIdenticalResults) {
     collect(second);
     EXPECT_EQ(first, second);
     EXPECT_GT(m->iterations, 0); // Ca2 is bonded to O and F
+}
+
+// What the calculation asks of the window, in order.
+class RecordingView : public CalculationView {
+  public:
+    explicit RecordingView(bool detailed) : detailed_(detailed) {}
+    void SetPolGeomCaption(std::string_view caption) override {
+        calls.push_back("caption " + std::string(caption));
+    }
+    bool DetailedResults() const override { return detailed_; }
+    void ShowReport(int code) override { calls.push_back("report " + std::to_string(code)); }
+    void CalculationDone() override { calls.push_back("done"); }
+    std::vector<std::string> calls;
+
+  private:
+    bool detailed_;
+};
+
+TEST(Pipeline, ReportCodeTimingAndButtons) {
+    struct Case {
+        const char* name;
+        bool cations, detailed;
+        const char* report;
+    } cases[] = {
+        {"cation-centred, detailed", true, true, "report 1"},
+        {"cation-centred, summary", true, false, "report 2"},
+        {"anion-centred, detailed", false, true, "report 3"},
+        {"anion-centred, summary", false, false, "report 4"},
+    };
+    auto m = Model::Create();
+    RecordingSink msg;
+    ASSERT_TRUE(ReadCifFile(KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif", *m, msg));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m->ShowCations = c.cations;
+        m->Calculated = false;
+        m->ShowingPolGeom = true;
+        m->timeelapsed1 = m->timeelapsed2 = -1;
+        RecordingView view(c.detailed);
+        ASSERT_TRUE(Calculate(*m, msg, {kBvs}, &view));
+        EXPECT_EQ(view.calls,
+                  (std::vector<std::string>{"caption Coordination geometry", c.report, "done"}));
+        EXPECT_TRUE(m->Calculated);
+        EXPECT_FALSE(m->ShowingPolGeom);
+        // Only the timing of the side that was run is written.
+        EXPECT_GE(c.cations ? m->timeelapsed1 : m->timeelapsed2, 0);
+        EXPECT_EQ(c.cations ? m->timeelapsed2 : m->timeelapsed1, -1);
+    }
+
+    // A failed coordination search builds no report and leaves the buttons
+    // and Calculated alone.
+    m->MaxR = 1.0;
+    RecordingView view(true);
+    EXPECT_FALSE(Calculate(*m, msg, {kBvs}, &view));
+    EXPECT_EQ(view.calls, std::vector<std::string>{"caption Coordination geometry"});
+    EXPECT_TRUE(m->Calculated);
 }
 
 TEST(Pipeline, StopsWithAMessage) {

@@ -128,9 +128,9 @@ std::vector<FailureCase> FailureCases() {
         {"type charge 0.0",
          Cif{.types = typeLoop + "Fe3+ 0.0\nO2- -2\n"}.Text(),
          {"Error reading charge of Fe 0.0 in charges loop."}},
-        {"type charge missing",
-         Cif{.types = typeLoop + "O2- -2\nFe3+\n"}.Text(),
-         {"Error reading charge of Fe 9.999 in charges loop."}},
+        {"type loop ends only at a line without digits",
+         Cif{.types = typeLoop + "Fe3+ 3\nO2- -2\n_space_group_IT_number 14\n"}.Text(),
+         {"_space_group_IT_number is not a valid chemical symbol."}},
         {"type charge not a number",
          Cif{.types = typeLoop + "Fe3+ 1,5\n"}.Text(),
          {"Error reading charge of Fe 1,5 in charges loop."}},
@@ -169,6 +169,9 @@ std::vector<FailureCase> FailureCases() {
         {"row too short",
          Cif{.rows = "Fe1 Fe3+ 0.1 0.2\n"}.Text(),
          {"Error reading atom coordinates - Fe1"}},
+        {"row without its occupancy",
+         Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3\n"}.Text(),
+         {"Error reading occupancies."}},
         {"charge missing",
          Cif{.rows = "Fe1 Fe 0.1 0.2 0.3 1.0\n"}.Text(),
          {"Error reading charges."}},
@@ -196,6 +199,9 @@ std::vector<FailureCase> FailureCases() {
          Cif{.group = "_symmetry_space_group_name_H-M 'P 21/c'\n"}.Text(),
          {"No symmetry operators found."}},
         {"no space group, no operators", Cif{.group = ""}.Text(), {"No symmetry operators found."}},
+        {"P1 written without its blank, no operators",
+         Cif{.group = "_symmetry_space_group_name_H-M P1\n"}.Text(),
+         {"No symmetry operators found."}},
         {"no atom-site loop",
          Cif{.header = "", .rows = ""}.Text(),
          {"No atom sites found in the file."}},
@@ -263,6 +269,7 @@ TEST(CifReader, UnbalancedParenthesesNameTheLine) {
         {"open without close", "Cl1 Cl- 0.5(2 0.5 0.5 1"},
         {"close before open", "Cl1 Cl- 0.5)2( 0.5 0.5 1"},
         {"two opens one close", "Cl1 Cl- 0.5((2) 0.5 0.5 1"},
+        {"in a row dropped for its #", "Cl1 Cl- 0.5(2 0.5 0.5 1 # a note"},
     };
     auto m = Model::Create();
     for (const auto& c : cases) {
@@ -448,11 +455,11 @@ TEST(CifReader, MixedSites) {
           "Na"},
          1,
          1},
-        {"charges summed as read, not as rounded",
-         "Fe1 Fe3+ 0.1 0.2 0.3 0.3333\nMg1 Mg3+ 0.1 0.2 0.3 0.3333\nAl1 Al3+ 0.1 0.2 0.3 0.3334\n"
+        {"sums of the rounded texts",
+         "Fe1 Fe2+ 0.1 0.2 0.3 0.3333\nMg1 Mg2+ 0.1 0.2 0.3 0.3333\nCo1 Co2+ 0.1 0.2 0.3 0.3333\n"
          "O1 O2- 0.4 0.5 0.6 1.0\n",
-         {"1", "Fe1-Mg1-Al1", "0.333.Fe:0.333.Mg:0.333.Al", "3.000", "1", "0.1", "0.2", "0.3",
-          "1.000", "Fe 3 0.333,Mg 3 0.333,Al 3 0.333", "", "Al-Fe-Mg"},
+         {"1", "Fe1-Mg1-Co1", "0.333.Fe:0.333.Mg:0.333.Co", "2.001", "1", "0.1", "0.2", "0.3",
+          "0.999", "Fe 2 0.333,Mg 2 0.333,Co 2 0.333", "", "Co-Fe-Mg"},
          1,
          1},
     };
@@ -500,6 +507,10 @@ TEST(CifReader, RowOrder) {
         {"a data row with an underscore",
          Cif{.rows = "Fe_1 Fe3+ 0.1 0.2 0.3 1\nO_1 O2- 0.4 0.5 0.6 1\n"},
          {"Fe_1", "O_1"}},
+        {"positions compared as the joined x, y, z texts",
+         Cif{.rows = "Na1 Na+ 0.1 20.3 0.5 1\nK1 K+ 0.4 0.4 0.4 1\nK2 K+ 0.12 0.3 0.5 1\n"
+                     "Cl1 Cl- 0.7 0.7 0.7 1\n"},
+         {"Na1", "K2", "K1", "Cl1"}},
         {"data names of the loop before the label",
          Cif{.header = "loop_\n_atom_site_calc_flag\n_atom_site_label\n_atom_site_type_symbol\n"
                        "_atom_site_fract_x\n_atom_site_fract_y\n_atom_site_fract_z\n"
@@ -557,14 +568,18 @@ TEST(CifReader, SpaceGroupSymbol) {
         {"_space_group_name_H-M_alt \xE2\x80\x99P 1\xE2\x80\x99", "P 1"},
         {"_space_group_name_H-M_alt \"P 1\"", "P 1"},
         {"_symmetry_space_group_name_H-M P1", "P1"},
+        {"_symmetry_space_group_name_H-M P 1", "P 1"},
     };
     auto m = Model::Create();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         const Result r = Read(*m, Cif{.group = std::string(c.line) + "\n"}.Text());
-        EXPECT_TRUE(r.ok); // without operators, P 1 (blanks aside) is the whole cell
         EXPECT_EQ(m->spacegroup, c.expected);
-        EXPECT_EQ(m->AC[1].Multiplicity, 1);
+        // Without operators only "P 1" exactly is the whole cell.
+        EXPECT_EQ(r.ok, m->spacegroup == "P 1");
+        if (r.ok) {
+            EXPECT_EQ(m->AC[1].Multiplicity, 1);
+        }
     }
 }
 
@@ -589,8 +604,11 @@ TEST(CifReader, Operators) {
          {"x,y,z", "-x,-y,z"}},
         {"numbered, blanks inside the quotes",
          "loop_\n_space_group_symop_id\n_space_group_symop_operation_xyz\n1 'x, y, z'\n"
-         "2 '-x + 1/2, y, z'\n",
-         {"x,y,z", "-x+1/2,y,z"}},
+         "2 '-x, -y, -z'\n3 '-x + 1/2, y, z'\n4 'x, -y, z'\n",
+         {"x,y,z", "-x,-y,-z", "-x+1/2,y,z", "x,-y,z"}},
+        {"id and quoted operator, not numbered",
+         "loop_\n_symmetry_equiv_pos_as_xyz\n1 'x, y, z'\n2 '-x, -y, -z'\n",
+         {"x,y,z", "-x,-y,-z"}},
         {"right quotation marks",
          "loop_\n_symmetry_equiv_pos_as_xyz\n\xE2\x80\x99x,y,z\xE2\x80\x99\n"
          "\xE2\x80\x99-x,-y,-z\xE2\x80\x99\n",
@@ -649,6 +667,19 @@ TEST(CifReader, CoordinatesInTheCell) {
         ASSERT_TRUE(Read(*m, Cif{.rows = rows}.Text()).ok);
         EXPECT_EQ(m->SG1[1][5], c.stored);
     }
+}
+
+TEST(CifReader, CoordinateFormats) {
+    auto m = Model::Create();
+    // More than 7 decimals are written with 7, whatever the coordinate
+    // before had; 1 to 7 decimals are kept as given.
+    ASSERT_TRUE(Read(*m, Cif{.rows = "Fe1 Fe3+ 0.1 0.123456789 0.30 1\n"
+                                     "O1 O2- 0.25 0.5 0.5 1\n"}
+                             .Text())
+                    .ok);
+    EXPECT_EQ(m->SG1[1][5], "0.1");
+    EXPECT_EQ(m->SG1[1][6], "0.1234568");
+    EXPECT_EQ(m->SG1[1][7], "0.30");
 }
 
 // --- Symmetry -------------------------------------------------------------------------
@@ -749,6 +780,10 @@ TEST(CifReader, Charges) {
          {"Fe 3 0.333", "O  -2 1.000"}},
         {"type-charge loop",
          Cif{.types = typeLoop + "O2- -2\nFe3+ 3.000\nFe3+ 3.000\n"},
+         {"3.000", "-2.000"},
+         {"Fe 3 1.000", "O  -2 1.000"}},
+        {"type row without its oxidation number: the last field",
+         Cif{.types = typeLoop + "O2- -2\nFe3+\n"},
          {"3.000", "-2.000"},
          {"Fe 3 1.000", "O  -2 1.000"}},
         {"type-charge loop before its own oxidation numbers",

@@ -164,6 +164,7 @@ TEST(SymmetryCell, ImpossibleCellIsRefusedWithZeroMatrices) {
         {"angles enclosing no volume", "5", "120", "120", "120"},
         {"angles that cannot meet", "5", "60", "60", "150"},
         {"zero edge", "0", "90", "90", "90"},
+        {"edge below an angstrom", "0.999", "90", "90", "90"},
         {"missing edge", "", "90", "90", "90"},
         {"negative edge", "-5", "90", "90", "90"},
         {"zero angle", "5", "0", "90", "90"},

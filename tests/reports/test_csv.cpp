@@ -1,6 +1,7 @@
 // The summary CSV: expected files (written with "," as separator) for both
 // centrings, the ";" variant generated from them, and the bytes on disk.
 #include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -71,6 +72,50 @@ INSTANTIATE_TEST_SUITE_P(
                       CsvCase{"RockSaltAnionCentred", "rocksalt", 2, "rocksalt-AC-S.csv"},
                       CsvCase{"HeteroCationCentred", "hetero", 1, "hetero-CC-S.csv"},
                       CsvCase{"HeteroAnionCentred", "hetero", 2, "hetero-AC-S.csv"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PreambleCase {
+    const char* name;
+    void (*setup)(Model&);
+    ReportLines lines; // between the charge-error line and the empty row
+};
+
+class CsvPreamble : public ::testing::TestWithParam<PreambleCase> {};
+
+TEST_P(CsvPreamble, ThresholdLines) {
+    const PreambleCase& c = GetParam();
+    auto m = testing::HandSetHetero();
+    c.setup(*m);
+    const ReportLines lines = SummaryCsvLines(*m, 2, ';');
+    ASSERT_GE(lines.size(), 4u + c.lines.size());
+    EXPECT_EQ(lines[2], "Relative charge error:;;;-1.250%");
+    EXPECT_EQ(ReportLines(lines.begin() + 3,
+                          lines.begin() + 3 + static_cast<std::ptrdiff_t>(c.lines.size())),
+              c.lines);
+    EXPECT_EQ(lines[3 + c.lines.size()], ";;;;;;;;;");
+    EXPECT_EQ(lines[4 + c.lines.size()], "Anion;CN;Kevo;EDEV;qA;QA;qA/QA;MAPDL;BVS");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Csv, CsvPreamble,
+    ::testing::Values(PreambleCase{"GlobalRadius",
+                                   [](Model& m) { m.MaxR = 2.75; },
+                                   {"Coordination radius threshold: ;;;2.7500"}},
+                      PreambleCase{"PolyhedronThresholds",
+                                   [](Model& m) { m.ThresOption = 2; },
+                                   {"Coordination built on polyhedron specific thresholds:"}},
+                      PreambleCase{
+                          "UnknownOptionWithBothLimits",
+                          [](Model& m) {
+                              m.ThresOption = 7;
+                              m.NearestLimit = true;
+                              m.ExZeroW = true;
+                          },
+                          {"Coordination limited by the distance to the nearest central atom.",
+                           "Zero-weight bonds excluded from coordination."}},
+                      PreambleCase{"EmptyBondTypeTable",
+                                   [](Model& m) { m.ThresOption = 1; },
+                                   {"Coordination radius thresholds:"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvSeparator, FromTheLocaleDecimalSeparator) {

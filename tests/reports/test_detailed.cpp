@@ -587,6 +587,43 @@ TEST(DetailedReport, SectionTwoStartsAtFirstContributingLigand) {
     EXPECT_EQ(lines[static_cast<std::size_t>(at) + 1], "  " + Repeat('-', 8 + 17 + 7 + 31));
 }
 
+// An atom of the other kind without ligands: its section-2 block is rule,
+// heading, blank, rule and the closing line, with no rows.
+TEST(DetailedReport, SectionTwoAtomWithoutLigandsHasNoRows) {
+    struct Case {
+        const char* name;
+        bool cations;
+        std::string_view title;
+        std::string heading;
+        std::string rule;
+        std::string closing;
+    };
+    const std::vector<Case> cases = {
+        {"cation-centred", true, S2Cat,
+         "  Anion    qA     mA  Cation  Site population   qX     mX   Δqij",
+         "  " + Repeat('-', 8 + 17 + 7 + 31),
+         Repeat(' ', 8 + 7 + 17 + 33 - 15) + "QA(X1): -1.0000"},
+        {"anion-centred", false, S2An,
+         "  Cation  qX    mX  Anion   Site population    qA    mA   Δqij",
+         "  " + Repeat('-', 8 + 17 + 7 + 30), Repeat(' ', 8 + 7 + 17 + 32 - 14) + "QX(M1): 1.0000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto m = MakePair({});
+        (c.cations ? m->AA[1] : m->AC[1]).Coor = 0;
+        Results r;
+        RecordingSink msg;
+        const ReportLines& lines = Detailed(*m, r, msg, c.cations, false);
+        const int at = FindLine(lines, c.title, "  ---");
+        ASSERT_GE(at, 0);
+        ASSERT_LE(static_cast<std::size_t>(at) + 7, lines.size());
+        const std::vector<std::string> block(lines.begin() + at, lines.begin() + at + 7);
+        const std::vector<std::string> expected = {c.rule,    c.heading, " ", c.rule,
+                                                   c.closing, " ",       " "};
+        EXPECT_EQ(block, expected);
+    }
+}
+
 TEST(DetailedReport, MissingBondValenceParameters) {
     auto m = MakePair({});
     m->AC[1].HasBVS = false;

@@ -42,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(Frame, Padding,
                                            PadCase{"AngstromIsOne", "2.0 Å", 7, "  2.0 Å",
                                                    "2.0 Å  "},
                                            PadCase{"DeltaIsOne", "ΔR", 4, "  ΔR", "ΔR  "},
-                                           PadCase{"NonAsciiFits", "ΔΔΔ", 3, "ΔΔΔ", "ΔΔΔ"}),
+                                           PadCase{"NonAsciiFits", "ΔΔΔ", 3, "ΔΔΔ", "ΔΔΔ"},
+                                           // U+1D400: two UTF-16 code units
+                                           PadCase{"BeyondBmpIsTwo", "\xF0\x9D\x90\x80", 3,
+                                                   " \xF0\x9D\x90\x80", "\xF0\x9D\x90\x80 "}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- Bonding-atoms strings -------------------------------------------------------
@@ -332,6 +335,39 @@ TEST(SynopsisHeader, AnionCentredDetailed) {
             "  BVS      - Bond valence sum",
             "  MAPDL    - Mean absolute percentage deviation of QX for local ligands",
             "  MAPD     - Mean absolute percentage deviation of QA, QX and BVS", "  ---  "}));
+}
+
+TEST(BondsSynopsisHeader, SummaryAndDetailed) {
+    const ReportLines head = {"  ----", "  CN         - Coordination number",
+                              "  AV         - Average distance",
+                              "  AVsd       - Standard deviation of distances"};
+    const ReportLines centroid = {
+        "  Xo,Yo,Zo   - Coordinates of centroid",
+        "  I,J,K      - Components of vector between central atom and centroid"};
+    const ReportLines tail = {"  Δ          - Displacement of central atom from centroid",
+                              "  SRad       - Radius of least-squares fitted circumsphere",
+                              "  SVol       - Volume of least-squares fitted circumsphere",
+                              "  SAVsd      - Standard deviation of distances to centroid",
+                              "  LEcc,VEcc  - Linear and volume-based eccentricity",
+                              "  LSph,VSph  - Linear and volume-based sphericity",
+                              "  PVol       - Volume of coordination polyhedron",
+                              "  IPVol      - Volume of ideal coordination polyhedron",
+                              "  PDist      - Polyhedron volume distortion",
+                              "  ΔR         - Distortion indexes - (Ba)ur, (Br)own",
+                              "  EDEV       - Deviation of Kevo from CNR",
+                              "  ----  "};
+    ReportLines summary;
+    BondsSynopsisHeader(summary, false, "----");
+    ReportLines expected = head;
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(summary, expected);
+
+    ReportLines detailed;
+    BondsSynopsisHeader(detailed, true, "----");
+    expected = head;
+    expected.insert(expected.end(), centroid.begin(), centroid.end());
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(detailed, expected);
 }
 
 TEST(Results, ListsAndSuffixes) {
