@@ -150,9 +150,26 @@ int main(int argc, char** argv) {
     std::size_t printed = 0, done = 0, failed = 0;
     const bool progress = files.size() > 1 && isatty(STDERR_FILENO);
 
+    // The progress bar stays on the last line of the terminal: it is erased
+    // before anything else is printed and drawn again after.
+    auto bar = [&](bool erase) {
+        if (!progress) return;
+        if (erase) {
+            Err("\r\033[K");
+            return;
+        }
+        const std::size_t width = 30;
+        const std::size_t filled = files.empty() ? width : width * printed / files.size();
+        Err("\r[" + std::string(filled, '#') + std::string(width - filled, '-') + "] " +
+            kevo::IntToStr(static_cast<long long>(printed)) + "/" +
+            kevo::IntToStr(static_cast<long long>(files.size())) + " files");
+        if (printed == files.size()) Err("\n");
+    };
+
     auto flush = [&]() {
         while (printed < files.size() && finished[printed]) {
             const kevo::BatchResult& r = results[printed];
+            bar(true);
             Err(r.messages);
             if (!r.listing.empty()) Out((s.list && printed > 0 ? "\n" : "") + r.listing);
             if (r.ok && s.calculate)
@@ -160,13 +177,9 @@ int main(int argc, char** argv) {
                     kevo::FF("0.00", r.gii) + ", " + kevo::FF("0.000", r.seconds) + " s\n");
             r.ok ? ++done : ++failed;
             ++printed;
+            std::fflush(stdout);
+            bar(false);
         }
-        if (progress) {
-            Err("\r[" + kevo::IntToStr(static_cast<long long>(printed)) + "/" +
-                kevo::IntToStr(static_cast<long long>(files.size())) + "]");
-            if (printed == files.size()) Err("\n");
-        }
-        std::fflush(stdout);
     };
 
     auto worker = [&]() {
