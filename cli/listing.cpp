@@ -5,23 +5,10 @@
 #include <vector>
 
 #include "model/cif_reader.h"
+#include "model/text.h"
+#include "reports/results.h"
 
 namespace kevo {
-
-std::size_t CharCount(const std::string& s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
-std::string PadLeftChars(const std::string& s, std::size_t width) {
-    std::size_t n = CharCount(s);
-    return n >= width ? s : std::string(width - n, ' ') + s;
-}
-
-std::string PadRightChars(const std::string& s, std::size_t width) {
-    std::size_t n = CharCount(s);
-    return n >= width ? s : s + std::string(width - n, ' ');
-}
 
 std::string StructureListing(const Model& m) {
     std::string out;
@@ -32,18 +19,18 @@ std::string StructureListing(const Model& m) {
     const std::array<std::string, 9> heading = {"No", "Label", "Site", "Charge", "Mult",
                                                 "x",  "y",     "z",    "Occ"};
     std::vector<std::array<std::string, 9>> rows = AtomGridRows(m);
-    std::array<std::size_t, 9> width{};
+    std::array<int, 9> width{};
     for (std::size_t c = 0; c < width.size(); ++c) {
-        width[c] = CharCount(heading[c]);
+        width[c] = TextLength(heading[c]);
         for (const auto& r : rows)
-            width[c] = std::max(width[c], CharCount(r[c]));
+            width[c] = std::max(width[c], TextLength(r[c]));
     }
     auto line = [&](const std::array<std::string, 9>& r) {
-        std::string l = PadLeftChars(r[0], width[0]);
+        std::string l = PadLeft(r[0], width[0]);
         for (std::size_t c = 1; c < r.size(); ++c) {
             // Label and site population read left-aligned, numbers right-aligned.
             l += "  ";
-            l += (c == 1 || c == 2) ? PadRightChars(r[c], width[c]) : PadLeftChars(r[c], width[c]);
+            l += (c == 1 || c == 2) ? PadRight(r[c], width[c]) : PadLeft(r[c], width[c]);
         }
         while (!l.empty() && l.back() == ' ')
             l.pop_back();

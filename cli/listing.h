@@ -8,12 +8,6 @@
 
 namespace kevo {
 
-// Number of characters (not bytes) of a UTF-8 text.
-std::size_t CharCount(const std::string& s);
-
-std::string PadLeftChars(const std::string& s, std::size_t width);
-std::string PadRightChars(const std::string& s, std::size_t width);
-
 // Cell, space group and one line per staging row (sites, then images), in
 // the columns of the visible atom grid.
 std::string StructureListing(const Model& m);

@@ -260,4 +260,15 @@ int GetSecMax(const Array1<double, 3>& v) {
     return ScanMax(v, GetMax(v));
 }
 
+int TextLength(std::string_view s) {
+    int n = 0;
+    for (const char ch : s) {
+        const auto b = static_cast<unsigned char>(ch);
+        // Every byte that does not continue a multi-byte sequence starts a
+        // character; a lead byte from 0xF0 on starts a surrogate pair.
+        if ((b & 0xC0U) != 0x80U) n += b >= 0xF0U ? 2 : 1;
+    }
+    return n;
+}
+
 } // namespace kevo

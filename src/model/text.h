@@ -26,6 +26,11 @@ std::string Shave(std::string s);             // first and last character remove
 std::string Star(std::string s);              // a leading "*" removed
 int CountBlanks(std::string_view s);
 
+// Length of a UTF-8 text in the units report and grid columns are counted
+// in (UTF-16 code units): "Å" and "Δ" count one, a character beyond U+FFFF
+// two.
+int TextLength(std::string_view s);
+
 // RepTabs, ElimDupBlanks, ElimLeadBlanks in this order: how every line read
 // from a file is cleaned.
 std::string CleanLine(std::string s);

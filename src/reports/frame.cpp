@@ -14,19 +14,6 @@ namespace kevo {
 
 namespace {
 
-// Length of a UTF-8 text in UTF-16 code units, the unit the report columns
-// are counted in: every byte that does not continue a multi-byte sequence
-// starts one character, and a character beyond U+FFFF (lead byte 0xF0 and
-// up) counts as a surrogate pair.
-int CharCount(std::string_view s) {
-    int n = 0;
-    for (const char ch : s) {
-        const auto b = static_cast<unsigned char>(ch);
-        if ((b & 0xC0U) != 0x80U) n += b >= 0xF0U ? 2 : 1;
-    }
-    return n;
-}
-
 // A cell-parameter text as "0.0000"; text that is not a number (a structure
 // read without its cell) is printed as stored instead of stopping the report.
 std::string CellText(const std::string& s) {
@@ -36,7 +23,7 @@ std::string CellText(const std::string& s) {
 
 std::string Centred(std::string_view text) {
     constexpr int width = 98; // the banner rule
-    const int lead = std::max(0, (width - CharCount(text)) / 2);
+    const int lead = std::max(0, (width - TextLength(text)) / 2);
     return std::string(static_cast<std::size_t>(lead), ' ') + std::string(text);
 }
 
@@ -63,13 +50,13 @@ std::string BondList(const TAtoms& at, bool central) {
 } // namespace
 
 std::string PadLeft(std::string_view text, int w) {
-    const int n = CharCount(text);
+    const int n = TextLength(text);
     if (n >= w) return std::string(text);
     return std::string(static_cast<std::size_t>(w - n), ' ') + std::string(text);
 }
 
 std::string PadRight(std::string_view text, int w) {
-    const int n = CharCount(text);
+    const int n = TextLength(text);
     if (n >= w) return std::string(text);
     return std::string(text) + std::string(static_cast<std::size_t>(w - n), ' ');
 }
@@ -82,17 +69,17 @@ void Getmaxlengths(Model& m, int ca) {
         TAtoms& at = m.AC[i];
         const std::string list = BondList(at, cationsCentral);
         (cationsCentral ? at.BondStringX : at.BondStringA) = list;
-        m.maxlenlabelAC = std::max(m.maxlenlabelAC, CharCount(at.Atomlabel));
-        m.maxlensymAC = std::max(m.maxlensymAC, CharCount(at.symbol));
-        m.maxlenbondAC = std::max(m.maxlenbondAC, CharCount(list));
+        m.maxlenlabelAC = std::max(m.maxlenlabelAC, TextLength(at.Atomlabel));
+        m.maxlensymAC = std::max(m.maxlensymAC, TextLength(at.symbol));
+        m.maxlenbondAC = std::max(m.maxlenbondAC, TextLength(list));
     }
     for (int i = 1; i <= m.AAlength; ++i) {
         TAtoms& at = m.AA[i];
         const std::string list = BondList(at, !cationsCentral);
         (cationsCentral ? at.BondStringA : at.BondStringX) = list;
-        m.maxlenlabelAA = std::max(m.maxlenlabelAA, CharCount(at.Atomlabel));
-        m.maxlensymAA = std::max(m.maxlensymAA, CharCount(at.symbol));
-        m.maxlenbondAA = std::max(m.maxlenbondAA, CharCount(list));
+        m.maxlenlabelAA = std::max(m.maxlenlabelAA, TextLength(at.Atomlabel));
+        m.maxlensymAA = std::max(m.maxlensymAA, TextLength(at.symbol));
+        m.maxlenbondAA = std::max(m.maxlenbondAA, TextLength(list));
     }
     m.GotMaxLengths = true;
 }
@@ -151,7 +138,7 @@ void Header(const Model& m, const Results& r, ReportLines& SL) {
         int longest = 0;
         for (int row = 1; row <= MaxBondTypes; ++row) {
             const auto& cells = m.MaxBondLengths[row];
-            longest = std::max(longest, CharCount(cells[1]) + CharCount(cells[2]));
+            longest = std::max(longest, TextLength(cells[1]) + TextLength(cells[2]));
         }
         const int w = 3 + longest;
         SL.emplace_back("  Coordination radius thresholds:");

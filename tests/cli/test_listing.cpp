@@ -8,6 +8,8 @@
 #include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/model.h"
+#include "model/text.h"
+#include "reports/results.h"
 
 namespace kevo {
 namespace {
@@ -27,10 +29,10 @@ TEST(Listing, HaliteAsTheAtomGridShowsIt) {
 }
 
 TEST(Listing, PaddingCountsCharacters) {
-    EXPECT_EQ(CharCount("Å3"), 2u);
-    EXPECT_EQ(PadLeftChars("Δ", 3), "  Δ");
-    EXPECT_EQ(PadRightChars("Å", 2), "Å ");
-    EXPECT_EQ(PadRightChars("long", 2), "long");
+    EXPECT_EQ(TextLength("Å3"), 2);
+    EXPECT_EQ(PadLeft("Δ", 3), "  Δ");
+    EXPECT_EQ(PadRight("Å", 2), "Å ");
+    EXPECT_EQ(PadRight("long", 2), "long");
 }
 
 } // namespace
