@@ -12,25 +12,19 @@
 #include "model/numbers.h"
 #include "model/text.h"
 #include "reports/results.h"
+#include "reports/sections.h"
 
 namespace kevo {
 namespace {
 
 // Section titles; the results view lists the same texts.
-constexpr std::string_view PolyhedraTitle =
-    "  POLYHEDRA, SUBPOLYHEDRA - HSPj, DISTANCES - Rij, BOND WEIGHTS - wij, Kevo";
-constexpr std::string_view CationChargesDqTitle =
-    "  DISTRIBUTION OF CATION CHARGES - Δqij AND CHARGES RECEIVED BY ANIONS - QA";
-constexpr std::string_view AnionChargesDqTitle =
-    "  DISTRIBUTION OF ANION CHARGES - Δqij AND CHARGES RECEIVED BY CATIONS - QX";
-constexpr std::string_view AnionChargesDQTitle =
-    "  DISTRIBUTION OF ANION CHARGES - ΔQij AND CHARGES RECEIVED BY CATIONS - QX";
-constexpr std::string_view CationChargesDQTitle =
-    "  DISTRIBUTION OF CATION CHARGES - ΔQij AND CHARGES RECEIVED BY ANIONS - QA";
-constexpr std::string_view BondValencesCationsTitle =
-    "  DISTRIBUTION OF BOND VALENCES - sij AND THE BOND VALENCE SUMS - BVS AROUND CATIONS";
-constexpr std::string_view BondValencesAnionsTitle =
-    "  DISTRIBUTION OF BOND VALENCES - sij AND THE BOND VALENCE SUMS - BVS AROUND ANIONS";
+constexpr std::string_view PolyhedraTitle = heading::Polyhedra;
+constexpr std::string_view CationChargesDqTitle = heading::CationChargesDq;
+constexpr std::string_view AnionChargesDqTitle = heading::AnionChargesDq;
+constexpr std::string_view AnionChargesDQTitle = heading::AnionChargesDQ;
+constexpr std::string_view CationChargesDQTitle = heading::CationChargesDQ;
+constexpr std::string_view BondValencesCationsTitle = heading::BondValencesCations;
+constexpr std::string_view BondValencesAnionsTitle = heading::BondValencesAnions;
 
 constexpr std::string_view Blank = " ";
 constexpr std::string_view TabLine = "\t";
@@ -433,7 +427,7 @@ class DetailedReport {
         C.ba = WidthRule(C.maxbond, 13, 15, 2);
         r_.pd = Dashes(C.lab + C.sp + C.ba + (cat_ ? 66 : 65));
 
-        Add(std::string_view("  SYNOPSIS"));
+        Add(heading::Synopsis);
         SynopsisHeader(out_, true, r_.pd, cat_ ? 1 : 2);
         Add("  " + PadRight(C.name, C.lab) + PadRight("Site population", C.sp) +
             PadRight("Bonding atoms", C.ba) +

@@ -98,8 +98,8 @@ void Header(const Model& m, const Results& r, ReportLines& SL) {
     SL.emplace_back("        Program for computing charge distributions and bond valence sums in "
                     "crystal structures");
     SL.emplace_back(" ");
-    SL.push_back(Centred("Kevo21 developers"));
-    SL.push_back(Centred("Open-source crystal chemistry software"));
+    SL.push_back(Centred(AuthorLine));
+    SL.push_back(Centred(AffiliationLine));
     SL.emplace_back(" ");
     SL.push_back(std::string(32, ' ') + "version 1 release 8, July 2022");
     SL.push_back(rule);

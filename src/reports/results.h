@@ -13,6 +13,11 @@ namespace kevo {
 
 using ReportLines = std::vector<std::string>;
 
+// The author and affiliation lines of the report banner; the about box shows
+// the same two lines.
+inline constexpr std::string_view AuthorLine = "Kevo21 developers";
+inline constexpr std::string_view AffiliationLine = "Open-source crystal chemistry software";
+
 // The report lists and the width and scratch values of the report in
 // progress. Owned by whoever shows or writes reports (the window, the batch
 // program), one per model.
