@@ -1,0 +1,54 @@
+// What the main window asks of the desktop: file dialogs, message boxes, the
+// settings dialog, where the bond-valence table is and the user's decimal
+// separator. The defaults open the real dialogs; tests replace them.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace kevo {
+
+class Model;
+
+// The title of the application, shown on its message boxes.
+inline constexpr const char* ApplicationTitle = "K e v o 21 v.1.8";
+
+struct SaveRequest {
+    QString directory;   // where the dialog opens: the folder of the open file
+    QString fileName;    // the default file name
+    QStringList filters; // "Description (*.ext)", in order
+    int selected = 1;    // preselected filter, 1-based
+};
+
+struct SaveChoice {
+    QString path;
+    int entry = 1; // the filter chosen, 1-based
+};
+
+class WindowSeams {
+  public:
+    virtual ~WindowSeams() = default;
+
+    // The CIF file to open; empty when the user cancels.
+    virtual QString OpenFileName(QWidget* parent, const QString& directory);
+    // The file to save to and the filter chosen; nothing when cancelled. The
+    // dialog asks before an existing file is replaced.
+    virtual std::optional<SaveChoice> SaveFileName(QWidget* parent, const SaveRequest& request);
+    // A modal message box with one sentence and an OK button.
+    virtual void ShowMessage(QWidget* parent, const QString& text);
+    // The calculation settings dialog; true when it closed with OK.
+    virtual bool RunSettingsDialog(QWidget* parent, Model& m);
+    // The bond-valence parameter table: the current directory, beside the
+    // program, then the installed data directory; empty when none is found.
+    virtual std::string BvsPath();
+    // The decimal separator of the user's locale (it chooses the CSV field
+    // separator).
+    virtual std::string DecimalSeparator();
+};
+
+} // namespace kevo
