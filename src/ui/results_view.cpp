@@ -1,5 +1,8 @@
 // The right half of the main window: showing a report, the section list,
 // the centring switch, "Save as..." and autosave.
+#include <algorithm>
+
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -14,6 +17,7 @@
 #include "reports/csv.h"
 #include "reports/report_file.h"
 #include "reports/sections.h"
+#include "ui/fonts.h"
 #include "ui/main_window.h"
 #include "ui/seams.h"
 
@@ -91,6 +95,12 @@ void TOstrel::ListResults(int code) {
             SectionCombo->addItem(
                 QString::fromUtf8(heading.data(), static_cast<qsizetype>(heading.size())));
         SectionCombo->setCurrentIndex(0);
+        // The list shows the headings whole, however narrow the box is.
+        int widest = 0;
+        for (int i = 0; i < SectionCombo->count(); ++i)
+            widest =
+                std::max(widest, GetTextWidth(SectionCombo->itemText(i), SectionCombo->font()));
+        SectionCombo->view()->setMinimumWidth(widest + 32);
     }
     SectionCombo->setEnabled(detailed);
     SectionLabel->setEnabled(detailed);
