@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Starts the real window under a virtual X server (Xvfb) on an example,
-# calculates, and saves pictures for a person to look at into
-# build/screenshots/: start-up, cation-centred summary, the results bar with
-# the geometry button, anion-centred detailed (top and synopsis), a small
-# screen, the about box; then the same at 150 % scaling (scaled-150-*.png).
+# Pictures of the window for a person to look at, taken under a virtual X
+# server (Xvfb), into build/screenshots/:
+#   00-program-start.png  the kevo21 program started on an example (the
+#                         whole virtual screen, captured with ImageMagick)
+#   01..07-*.png          the real main window driven by kevo21-screenshots:
+#                         start-up, cation-centred summary, the results bar
+#                         with the geometry button, anion-centred detailed
+#                         (top and synopsis), a small screen, the about box
+#   scaled-150-*.png      the same at 150 % scaling
 #
 #   bash scripts/screenshot.sh [cif-file]
 #
@@ -13,17 +17,27 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 preset=${KEVO_PRESET:-dev}
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target kevo21-screenshots
-driver=build/$preset/tests/ui/kevo21-screenshots
+cmake --build --preset "$preset" --target kevo21 kevo21-screenshots
+example=${1:-examples/fluorapatite_AMCSD0001934.cif}
 out=build/screenshots
 rm -rf "$out"
 mkdir -p "$out"
 # Pictures are not a leak check.
 export ASAN_OPTIONS=detect_leaks=0
 export QT_QPA_PLATFORM=xcb
-run() {
-    xvfb-run --auto-servernum --server-args="-screen 0 1920x1080x24 -dpi 96" "$@"
-}
-run "$driver" "$out" "" "$@"
-QT_SCALE_FACTOR=1.5 run "$driver" "$out" "scaled-150-" "$@"
+screen="-screen 0 1920x1080x24 -dpi 96"
+
+xvfb-run --auto-servernum --server-args="$screen" bash -c '
+    "$1" "$2" &
+    pid=$!
+    sleep 5
+    import -window root "$3"
+    kill "$pid"
+    wait "$pid" || true
+    echo "wrote $3"' _ "build/$preset/app/kevo21" "$example" "$out/00-program-start.png"
+
+driver=build/$preset/tests/ui/kevo21-screenshots
+xvfb-run --auto-servernum --server-args="$screen" "$driver" "$out" "" "$example"
+QT_SCALE_FACTOR=1.5 xvfb-run --auto-servernum --server-args="$screen" \
+    "$driver" "$out" "scaled-150-" "$example"
 echo "Screenshots in $out"

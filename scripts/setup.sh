@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
-    xvfb xauth fonts-dejavu-core fonts-liberation
+    xvfb xauth fonts-dejavu-core fonts-liberation imagemagick
     locales clang-format
 )
 

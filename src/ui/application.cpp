@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMetaObject>
+#include <QScreen>
 
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
@@ -33,6 +34,9 @@ int RunApplication(QApplication& app) {
     parser.process(app);
 
     TOstrel window;
+    // Centred on the screen for when it is restored from maximised.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
     window.showMaximized();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) {

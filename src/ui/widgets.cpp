@@ -121,6 +121,10 @@ AtomGrid::AtomGrid(QWidget* parent) : QTableWidget(parent) {
     setTabKeyNavigation(false);
     RestoreColumnWidths();
     Clear(StartUpGridRows);
+    // A double click on the header row restores the widths as well (one on
+    // a column border still fits that column to its contents).
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this] { RestoreColumnWidths(); });
 }
 
 void AtomGrid::Clear(int rows) {

@@ -341,6 +341,9 @@ void TestMainWindow::doubleClickRestoresTheColumnWidths() {
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
     for (int c = 0; c < AtomGrid::Columns; ++c)
         QCOMPARE(grid->columnWidth(c), widths[c]);
+    grid->setColumnWidth(2, 20);
+    emit grid->horizontalHeader()->sectionDoubleClicked(2);
+    QCOMPARE(grid->columnWidth(2), widths[2]);
 }
 
 // --- Calculating and the report views ----------------------------------------------------
