@@ -454,10 +454,7 @@ bool TOstrel::OpenCifFile(const QString& path) {
             WaitCursor wait;
             loaded = ReadCifFile(QFile::encodeName(absolute).toStdString(), *model_, *messages_);
         }
-        if (!loaded) {
-            StartUpState();
-            return;
-        }
+        if (!loaded) return;
         const Model& m = *model_;
         FileNamePanel_->SetPath(absolute);
         setWindowTitle(QString::fromUtf8(WindowCaption) + QStringLiteral(" - ") +
@@ -476,6 +473,8 @@ bool TOstrel::OpenCifFile(const QString& path) {
         CalculateButton->setEnabled(true);
         CalculateButton->setFocus();
     });
+    // A file that could not be read leaves nothing of itself on the screen.
+    if (!loaded) StartUpState();
     return loaded;
 }
 
