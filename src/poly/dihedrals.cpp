@@ -22,16 +22,8 @@ void GetDihedrals(Model& m, PolyWork& w, int ca) {
         }
         // The positions the numbers of CPFaces denote.
         w.ligands = std::clamp(r.Coor, 0, MaxBonds);
-        for (int k = 1; k <= w.ligands; ++k) {
-            TLigand& l = w.LA[k];
-            l.X = r.SBondCoorX[k];
-            l.Y = r.SBondCoorY[k];
-            l.Z = r.SBondCoorZ[k];
-            const Vec3 c = ToCart(m, l.X, l.Y, l.Z);
-            l.CX = c[0];
-            l.CY = c[1];
-            l.CZ = c[2];
-        }
+        for (int k = 1; k <= w.ligands; ++k)
+            SetPosition(m, w.LA[k], r.SBondCoorX[k], r.SBondCoorY[k], r.SBondCoorZ[k]);
         std::vector<std::vector<int>> tri(static_cast<std::size_t>(faces) + 1);
         for (int j = 1; j <= faces; ++j)
             tri[static_cast<std::size_t>(j)] = Numbers(r.CPFaces[j]);

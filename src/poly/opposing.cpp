@@ -222,6 +222,11 @@ Caps FindCaps(const Model& m, int i, int zone) {
     return c;
 }
 
+// The failure message: the cations whose analysis failed.
+void ErrM(MessageSink& msg, std::string_view AL) {
+    msg.Show(OpposingBondsMessage(AL));
+}
+
 } // namespace
 
 double ZoneAngle4(const Model& m, int index, int zoneaxis, std::string_view face) {
@@ -357,7 +362,7 @@ void GetOpposingBonds(Model& m, MessageSink& msg) {
     }
     if (!m.ErrOB.empty()) {
         m.ErrOB.resize(m.ErrOB.size() - 2);
-        msg.Show(OpposingBondsMessage(m.ErrOB));
+        ErrM(msg, m.ErrOB);
     }
 }
 

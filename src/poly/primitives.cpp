@@ -17,6 +17,16 @@ Vec3 ToCart(const Model& m, double x, double y, double z) {
             T[3][1] * x + T[3][2] * y + T[3][3] * z};
 }
 
+void SetPosition(const Model& m, TLigand& l, double x, double y, double z) {
+    l.X = x;
+    l.Y = y;
+    l.Z = z;
+    const Vec3 c = ToCart(m, x, y, z);
+    l.CX = c[0];
+    l.CY = c[1];
+    l.CZ = c[2];
+}
+
 double Determinant(double a11, double a12, double a13, double a21, double a22, double a23,
                    double a31, double a32, double a33) {
     return a11 * a22 * a33 + a21 * a32 * a13 + a31 * a12 * a23 - a13 * a22 * a31 - a23 * a32 * a11 -

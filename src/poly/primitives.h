@@ -78,6 +78,10 @@ double Norm(const Vec3& a);
 // TM times a fractional point.
 Vec3 ToCart(const Model& m, double x, double y, double z);
 
+// A working-set entry at the fractional point, with its Cartesian
+// coordinates.
+void SetPosition(const Model& m, TLigand& l, double x, double y, double z);
+
 // --- Primitives -------------------------------------------------------------------
 
 // a11*a22*a33 + a21*a32*a13 + a31*a12*a23 - a13*a22*a31 - a23*a32*a11 - a33*a12*a21.

@@ -91,16 +91,8 @@ void GetVolume(Model& m, MessageSink& msg, PolyWork& w, int ca) {
             l = TLigand{};
         w.ligands = coor;
         w.CA = TLigand{{}, r.X, r.Y, r.Z, r.CX, r.CY, r.CZ};
-        for (int k = 1; k <= coor; ++k) {
-            TLigand& l = w.LA[k];
-            l.X = r.BondCoorX[k];
-            l.Y = r.BondCoorY[k];
-            l.Z = r.BondCoorZ[k];
-            const Vec3 c = ToCart(m, l.X, l.Y, l.Z);
-            l.CX = c[0];
-            l.CY = c[1];
-            l.CZ = c[2];
-        }
+        for (int k = 1; k <= coor; ++k)
+            SetPosition(m, w.LA[k], r.BondCoorX[k], r.BondCoorY[k], r.BondCoorZ[k]);
         w.LA[0] = w.CA;
 
         GetFaces(m, w, ca, i, false);
@@ -128,16 +120,8 @@ std::optional<Vec3> Centroid(const Model& m, PolyWork& w, int CN, const BondArra
                              const BondArray<double>& BCY, const BondArray<double>& BCZ) {
     CN = std::clamp(CN, 0, MaxBonds);
     w.ligands = CN;
-    for (int h = 1; h <= CN; ++h) {
-        TLigand& l = w.LA[h];
-        l.X = BCX[h];
-        l.Y = BCY[h];
-        l.Z = BCZ[h];
-        const Vec3 c = ToCart(m, l.X, l.Y, l.Z);
-        l.CX = c[0];
-        l.CY = c[1];
-        l.CZ = c[2];
-    }
+    for (int h = 1; h <= CN; ++h)
+        SetPosition(m, w.LA[h], BCX[h], BCY[h], BCZ[h]);
     if (CN < 3) return std::nullopt;
 
     if (CN == 3) {
