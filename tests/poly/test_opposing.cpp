@@ -110,6 +110,45 @@ TEST(OpposingBonds, FailuresAreListedOnce) {
     EXPECT_EQ(m->AC[1].MinIP, "Ok");
 }
 
+TEST(OpposingBonds, BicappedTrigonalPrism) {
+    // A trigonal prism along x (1 2 3 at x = +1.3, 4 5 6 below them at
+    // -1.3) with caps 7 and 8 over the faces 1 3 4 6 and 1 2 4 5.
+    const double deg = 3.14159265358979323846 / 180;
+    std::vector<Vec3> lig;
+    for (double x : {1.3, -1.3})
+        for (double t : {90.0, 210.0, 330.0})
+            lig.push_back({x, 1.8 * std::cos(t * deg), 1.8 * std::sin(t * deg)});
+    for (double t : {30.0, 150.0})
+        lig.push_back({0, 2.4 * std::cos(t * deg), 2.4 * std::sin(t * deg)});
+    auto m = CellModel();
+    AddCentre(*m, true, "La1", lig);
+    m->CalcOppBonds = true;
+    m->OB67 = false;
+    m->AutoZone = false;
+    m->CustomZone = {};
+    m->CustomZone[1] = 1;
+    RecordingSink msg;
+    ASSERT_TRUE(Bonds1Click(*m, msg, 1));
+    EXPECT_TRUE(msg.texts.empty());
+    const TAtoms& a = m->AC[1];
+    EXPECT_EQ(a.MinIP, "Ok");
+    for (int k = 1; k <= 2; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_NEAR(a.PlaneAngle[k], 0, 1e-4);
+        EXPECT_NE(a.IP[1][k].find("in plane"), std::string::npos);
+        EXPECT_NE(a.IP[2][k].find("in plane"), std::string::npos);
+        // The cap against the far edge of the prism, 144 degrees each way.
+        const std::string cap = k == 1 ? "O7" : "O8";
+        const std::string edge = k == 1 ? "O2" : "O3";
+        EXPECT_EQ(a.OOP[1][k].substr(0, 24), "2.220   2.400   144.16  ");
+        EXPECT_NE(a.OOP[1][k].find("out of plane "), std::string::npos);
+        EXPECT_NE(a.OOP[2][k].find("out of plane*"), std::string::npos);
+        EXPECT_NE(a.OOP[1][k].find(cap), std::string::npos);
+        EXPECT_NE(a.OOP[2][k].find(cap), std::string::npos);
+        EXPECT_NE((a.OOP[1][k] + a.OOP[2][k]).find(edge), std::string::npos);
+    }
+}
+
 TEST(OpposingBonds, Helpers) {
     auto m = CellModel();
     std::vector<Vec3> lig;
