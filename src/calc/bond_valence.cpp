@@ -66,12 +66,6 @@ std::vector<Species> SplitSpecies(std::string_view list) {
     return species;
 }
 
-std::string PadRight(std::string_view s, std::size_t width) {
-    std::string out(s);
-    if (out.size() < width) out.append(width - out.size(), ' ');
-    return out;
-}
-
 // The parameters of key, each key searched in the table only once per
 // calculation (the table does not change, so the first match stays the
 // same).

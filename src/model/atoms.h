@@ -137,7 +137,7 @@ struct TAtoms {
     int SplitsNo = 0;
     int SFacesNo = 0;
     FaceArray<std::string> SFaces;
-    Array1<std::string, 20> SplitTable;
+    BondArray<std::string> SplitTable; // one label per vertex position
     FaceArray<std::string> AdjacentFaces;
     Array1<std::string, 57> IPSum;
     FaceArray<std::string> DAngles;

@@ -271,4 +271,16 @@ int TextLength(std::string_view s) {
     return n;
 }
 
+std::string PadLeft(std::string_view text, int w) {
+    const int n = TextLength(text);
+    if (n >= w) return std::string(text);
+    return std::string(static_cast<std::size_t>(w - n), ' ') + std::string(text);
+}
+
+std::string PadRight(std::string_view text, int w) {
+    const int n = TextLength(text);
+    if (n >= w) return std::string(text);
+    return std::string(text) + std::string(static_cast<std::size_t>(w - n), ' ');
+}
+
 } // namespace kevo

@@ -31,6 +31,11 @@ int CountBlanks(std::string_view s);
 // two.
 int TextLength(std::string_view s);
 
+// Text padded with blanks to w characters (counted as TextLength counts
+// them); never cut.
+std::string PadLeft(std::string_view text, int w);
+std::string PadRight(std::string_view text, int w);
+
 // RepTabs, ElimDupBlanks, ElimLeadBlanks in this order: how every line read
 // from a file is cleaned.
 std::string CleanLine(std::string s);

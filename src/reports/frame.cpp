@@ -49,18 +49,6 @@ std::string BondList(const TAtoms& at, bool central) {
 
 } // namespace
 
-std::string PadLeft(std::string_view text, int w) {
-    const int n = TextLength(text);
-    if (n >= w) return std::string(text);
-    return std::string(static_cast<std::size_t>(w - n), ' ') + std::string(text);
-}
-
-std::string PadRight(std::string_view text, int w) {
-    const int n = TextLength(text);
-    if (n >= w) return std::string(text);
-    return std::string(text) + std::string(static_cast<std::size_t>(w - n), ' ');
-}
-
 void Getmaxlengths(Model& m, int ca) {
     const bool cationsCentral = ca == 1;
     m.maxlenlabelAC = m.maxlensymAC = m.maxlenbondAC = 0;

@@ -8,6 +8,7 @@
 
 #include "model/messages.h"
 #include "model/model.h"
+#include "model/text.h" // PadLeft, PadRight
 
 namespace kevo {
 
@@ -45,11 +46,6 @@ struct Results {
 // File-name ending of a report code: "-CC-D.out", "-CC-S.out", "-AC-D.out",
 // "-AC-S.out", "-CC-D.pol", "-CC-S.pol", "-AC-D.pol", "-AC-S.pol".
 std::string_view ReportSuffix(int code);
-
-// Text padded with blanks to w characters (characters, not bytes: "Å" and
-// "Δ" count one each); never cut.
-std::string PadLeft(std::string_view text, int w);
-std::string PadRight(std::string_view text, int w);
 
 // Bonding-atoms strings of every asymmetric atom and the six length maxima
 // (ca: 1 cation-centred, 2 anion-centred).
