@@ -1,7 +1,13 @@
 #include "batch.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <exception>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "calc/pipeline.h"
 #include "listing.h"
@@ -57,6 +63,32 @@ std::string OutputDirectory(const std::string& path, const BatchSettings& s) {
     if (!s.out_dir.empty()) return s.out_dir;
     std::filesystem::path dir = std::filesystem::path(path).parent_path();
     return dir.empty() ? std::string(".") : dir.string();
+}
+
+// The endings of the files one input file gives, in the order they are
+// written.
+std::vector<std::string> OutputEndings(const BatchSettings& s) {
+    std::vector<std::string> endings;
+    if (!s.calculate) return endings;
+    for (bool cations : {true, false}) {
+        if (!s.reports || !(cations ? s.cation : s.anion)) continue;
+        for (bool detailed : {true, false})
+            if (detailed ? s.detailed : s.summary)
+                endings.emplace_back(ReportSuffix(ReportCode(cations, detailed)));
+        if (s.summary) endings.emplace_back(cations ? "-CC-S.csv" : "-AC-S.csv");
+    }
+    if (s.json) endings.emplace_back(".json");
+    return endings;
+}
+
+// A path in one form for comparison: absolute, "." and ".." resolved, links
+// followed as far as the path exists.
+std::string ComparablePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    if (ec) p = std::filesystem::absolute(path, ec).lexically_normal();
+    if (ec) p = std::filesystem::path(path).lexically_normal();
+    return p.string();
 }
 
 } // namespace
@@ -122,6 +154,34 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     return {{"globals", globals}, {"cations", cations}, {"anions", anions}};
 }
 
+std::vector<std::string> OutputFiles(const std::string& path, const BatchSettings& s) {
+    const std::filesystem::path dir = OutputDirectory(path, s);
+    const std::string title = TitleOf(path);
+    std::vector<std::string> files;
+    for (const std::string& ending : OutputEndings(s))
+        files.push_back((dir / (title + ending)).string());
+    return files;
+}
+
+std::vector<std::string> OutputCollisions(const std::vector<std::string>& files,
+                                          const BatchSettings& s) {
+    std::vector<std::string> messages;
+    std::map<std::string, std::size_t> owner; // output path -> first input file writing it
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::map<std::size_t, std::string> clashes; // earlier file -> first shared output
+        for (const std::string& out : OutputFiles(files[i], s)) {
+            const auto [it, added] = owner.try_emplace(ComparablePath(out), i);
+            if (!added && it->second != i) clashes.try_emplace(it->second, out);
+        }
+        for (const auto& [earlier, out] : clashes)
+            messages.push_back("The results of " + files[earlier] + " and " + files[i] +
+                               " would overwrite each other (both write " + out +
+                               "). Give the files different names or process them in separate "
+                               "runs; nothing was written.");
+    }
+    return messages;
+}
+
 BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
     BatchResult result;
     TextSink msg(result.messages, path);
@@ -184,6 +244,81 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.ok = true;
     return result;
+}
+
+int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,
+             BatchConsole& console, const FileProcessor& process) {
+    // Two files writing the same output files would silently overwrite each
+    // other: refused before anything is written.
+    if (const auto collisions = OutputCollisions(files, s); !collisions.empty()) {
+        for (const std::string& text : collisions)
+            console.Err(text + "\n");
+        return 2;
+    }
+
+    // Files are processed by `jobs` workers, each with its own model; what
+    // they print is written in file order.
+    std::vector<BatchResult> results(files.size());
+    std::vector<bool> finished(files.size(), false);
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::size_t printed = 0, done = 0, failed = 0;
+    const bool progress = files.size() > 1 && console.Progress();
+
+    // The progress bar stays on the last line of the terminal: it is erased
+    // before anything else is printed and drawn again after.
+    auto bar = [&](bool erase) {
+        if (!progress) return;
+        if (erase) {
+            console.Err("\r\033[K");
+            return;
+        }
+        const std::size_t width = 30;
+        const std::size_t filled = files.empty() ? width : width * printed / files.size();
+        console.Err("\r[" + std::string(filled, '#') + std::string(width - filled, '-') + "] " +
+                    IntToStr(static_cast<long long>(printed)) + "/" +
+                    IntToStr(static_cast<long long>(files.size())) + " files");
+        if (printed == files.size()) console.Err("\n");
+    };
+
+    auto flush = [&]() {
+        while (printed < files.size() && finished[printed]) {
+            const BatchResult& r = results[printed];
+            bar(true);
+            console.Err(r.messages);
+            if (!r.listing.empty()) console.Out((s.list && printed > 0 ? "\n" : "") + r.listing);
+            if (r.ok && s.calculate)
+                console.Out(files[printed] + ": " + IntToStr(r.atoms) + " atoms, GII " +
+                            FF("0.00", r.gii) + ", " + FF("0.000", r.seconds) + " s\n");
+            r.ok ? ++done : ++failed;
+            ++printed;
+            bar(false);
+        }
+    };
+
+    auto worker = [&]() {
+        auto model = Model::Create();
+        for (std::size_t i = next++; i < files.size(); i = next++) {
+            BatchResult r = process(files[i], s, *model);
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            finished[i] = true;
+            flush();
+        }
+    };
+    const int n =
+        std::clamp<int>(jobs, 1, static_cast<int>(std::max<std::size_t>(files.size(), 1)));
+    std::vector<std::thread> threads;
+    for (int t = 1; t < n; ++t)
+        threads.emplace_back(worker);
+    worker();
+    for (auto& t : threads)
+        t.join();
+
+    if (files.size() > 1)
+        console.Err(IntToStr(static_cast<long long>(done)) + " files done, " +
+                    IntToStr(static_cast<long long>(failed)) + " failed\n");
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace kevo

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "model/numbers.h"
@@ -227,6 +228,12 @@ std::string Field(std::string_view s, int n, bool lastIfMissing = false) {
     }
 }
 
+// Field n of a data row with its standard uncertainty removed ("0.25(1)"
+// gives "0.25"): the numbers of a row, and the type symbol.
+std::string NumberField(std::string_view s, int n) {
+    return RemoveUncertainties(Field(s, n));
+}
+
 // Fields of a loop row where a value may be quoted ('...', "..." or with
 // U+2019) and then holds blanks; a quote closes only before a blank or the end
 // of the line.
@@ -305,6 +312,15 @@ void ForgetStructure(Model& m) {
     m.TotACLength = m.TotAALength = 0;
 }
 
+// Position of the last folder separator of a path, npos when it has none.
+std::size_t LastSeparator(std::string_view path) {
+#ifdef _WIN32
+    return path.find_last_of("/\\");
+#else
+    return path.rfind('/');
+#endif
+}
+
 // Steps 1 and 4-7 of opening a file: the resets before reading.
 void BeginRead(Model& m, const std::string& path) {
     m.FirstBondSpecific = true;
@@ -313,15 +329,9 @@ void BeginRead(Model& m, const std::string& path) {
     m.ShowCations = true;
     m.NearestLimit = false;
 
-    // Title: the file name with its first ".cif" removed; OutPath: its folder.
-#ifdef _WIN32
-    const std::size_t slash = path.find_last_of("/\\");
-#else
-    const std::size_t slash = path.rfind('/');
-#endif
+    const std::size_t slash = LastSeparator(path);
     m.OutPath = slash == npos ? std::string() : path.substr(0, slash + 1);
-    m.Title = slash == npos ? path : path.substr(slash + 1);
-    if (const std::size_t p = m.Title.find(".cif"); p != npos) m.Title.erase(p, 4);
+    m.Title = TitleOf(path);
 
     m.a.clear();
     m.b.clear();
@@ -425,6 +435,7 @@ class Reader {
     bool StageRow(const std::string& row, std::vector<Site>& sites);
     bool SiteCharge(const std::string& typeText, const std::string& row, double& value);
     bool Complete(std::vector<Site>& sites);
+    void RenameDuplicateLabels(std::vector<Site>& sites);
 
     Model& m_;
     MessageSink& msg_;
@@ -610,27 +621,34 @@ bool Reader::AtomSites(std::size_t i) {
     std::size_t j = 0;
     if (!Header(i, j)) return false;
 
-    // Data rows up to the end of the loop, without their uncertainties; the
-    // rows holding a "#" are dropped after that test.
-    std::vector<std::string> rows;
+    // Data rows up to the end of the loop. The "#" and "+" tests look at a
+    // row without its uncertainties; the fields are cut from the row as it
+    // stands, and only the numbers lose their uncertainties (StageRow), so a
+    // label such as "O(1)" keeps its parentheses.
+    struct Row {
+        std::string text;  // the cleaned line
+        std::string plain; // the same without uncertainties
+    };
+    std::vector<Row> rows;
     for (; j < clean_.size() && !EndsLoop(clean_[j]); ++j) {
-        std::string row = RemoveUncertainties(clean_[j]);
-        if (row == "Error")
+        std::string plain = RemoveUncertainties(clean_[j]);
+        if (plain == "Error")
             return Fail(std::string(cif_text::StandardDeviationsPrefix) + IntToStr(j + 1));
-        if (!Contains(row, "#")) rows.push_back(std::move(row));
+        if (!Contains(plain, "#")) rows.push_back({clean_[j], std::move(plain)});
     }
 
     // Rows with a "+" first, then the others, each group in file order.
     std::stable_partition(rows.begin(), rows.end(),
-                          [](const std::string& r) { return Contains(r, "+"); });
+                          [](const Row& r) { return Contains(r.plain, "+"); });
 
     // The species of one position (same x, y, z texts) next to each other,
     // in the order of their first row.
     std::unordered_map<std::string, std::size_t> groupOf;
     std::vector<std::vector<std::size_t>> groups;
     for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::string& t = rows[r].text;
         const std::string key =
-            Field(rows[r], col_.x) + Field(rows[r], col_.y) + Field(rows[r], col_.z);
+            NumberField(t, col_.x) + NumberField(t, col_.y) + NumberField(t, col_.z);
         const auto [it, added] = groupOf.try_emplace(key, groups.size());
         if (added) groups.emplace_back();
         groups[it->second].push_back(r);
@@ -639,7 +657,7 @@ bool Reader::AtomSites(std::size_t i) {
     std::vector<Site> sites;
     for (const auto& group : groups)
         for (const std::size_t r : group)
-            if (!StageRow(rows[r], sites)) return false;
+            if (!StageRow(rows[r].text, sites)) return false;
     if (sites.empty()) return Fail(cif_text::NoAtomSites);
     return Complete(sites);
 }
@@ -656,7 +674,7 @@ bool Reader::SiteCharge(const std::string& typeText, const std::string& row, dou
     // Type charges announced without a type loop: the site's own oxidation
     // numbers, when it has them, rather than a list of another file.
     if (typeCharges_ && col_.oxidation < 0) return false;
-    return ReadCharge(col_.oxidation >= 0 ? Field(row, col_.oxidation) : typeText, m_, value);
+    return ReadCharge(col_.oxidation >= 0 ? NumberField(row, col_.oxidation) : typeText, m_, value);
 }
 
 // Step 22: one file row into the staging rows, merged into the row above when
@@ -664,17 +682,17 @@ bool Reader::SiteCharge(const std::string& typeText, const std::string& row, dou
 bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     Site site;
     StagingRow& s = site.row;
-    const std::string label = Field(row, col_.label);
+    const std::string label = Field(row, col_.label); // as written, parentheses and all
     Cell(s, ColLabel) = label;
 
-    const std::string typeText = Field(row, col_.type >= 0 ? col_.type : 0);
+    const std::string typeText = NumberField(row, col_.type >= 0 ? col_.type : 0);
     const std::string symbol = GetSymbol(typeText);
     if (!ValidSymbol(symbol)) return Fail(symbol + std::string(cif_text::InvalidSymbolSuffix));
 
     std::array<double, 3> xyz{};
     const std::array<int, 3> columns{col_.x, col_.y, col_.z};
     for (std::size_t k = 0; k < 3; ++k) {
-        const std::string text = RemoveUncertainties(Field(row, columns[k]));
+        const std::string text = NumberField(row, columns[k]);
         const auto value = TryStrToFloat(text);
         if (text.empty() || !value) return Fail(std::string(cif_text::CoordinatesPrefix) + label);
         // 1 to 7 decimals build the format; more are written with 7 (keeping
@@ -692,7 +710,7 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
         Cell(s, ColX + static_cast<int>(k)) = std::move(out);
     }
 
-    const std::string occupancyText = Field(row, col_.occupancy);
+    const std::string occupancyText = NumberField(row, col_.occupancy);
     const auto occupancy = TryStrToFloat(occupancyText);
     // A negative occupancy is refused too: it would turn the sign of the
     // charge and so make a cation an anion.
@@ -748,6 +766,32 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     return true;
 }
 
+// Everything that works by label (multiplicities, bond links, the charges
+// a ligand site receives) would mix two sites that share a label. The later
+// site in staging order is renamed label + "_" + k, k the smallest number
+// from 2 that no site uses, with a message. The rows merged into one mixed
+// site may share a label: only the joined labels of the sites count.
+void Reader::RenameDuplicateLabels(std::vector<Site>& sites) {
+    std::unordered_set<std::string> used;
+    for (const Site& s : sites)
+        used.insert(Cell(s.row, ColLabel));
+    std::unordered_set<std::string> seen;
+    for (Site& s : sites) {
+        std::string& label = Cell(s.row, ColLabel);
+        if (seen.insert(label).second) continue;
+        long long k = 2;
+        while (used.count(label + "_" + IntToStr(k)) != 0)
+            ++k;
+        const std::string renamed = label + "_" + IntToStr(k);
+        used.insert(renamed);
+        seen.insert(renamed);
+        msg_.Show(std::string(cif_text::DuplicateLabelPrefix) + label + ": the site at " +
+                  Cell(s.row, ColX) + ", " + Cell(s.row, ColX + 1) + ", " + Cell(s.row, ColX + 2) +
+                  " is read as " + renamed + ".");
+        label = renamed;
+    }
+}
+
 // Steps 24-32: classification, cell, records, expansion, numbering, charge
 // sums and symbols.
 bool Reader::Complete(std::vector<Site>& sites) {
@@ -756,6 +800,8 @@ bool Reader::Complete(std::vector<Site>& sites) {
         std::count_if(sites.begin(), sites.end(), [](const Site& s) { return s.anion; });
     const auto cations = static_cast<std::ptrdiff_t>(sites.size()) - anions;
     if (cations > MaxAtoms || anions > MaxAtoms) return Fail(cif_text::TooManySites);
+
+    RenameDuplicateLabels(sites);
 
     const bool p1 = m_.spacegroup == "P 1";
     m_.SG1.assign(1, StagingRow{});
@@ -896,6 +942,13 @@ void OpenCancelled(Model& m) {
     m.IsHydrogen = false;
     m.ExZeroW = false;
     EndRead(m);
+}
+
+std::string TitleOf(std::string_view path) {
+    const std::size_t slash = LastSeparator(path);
+    std::string title(slash == npos ? path : path.substr(slash + 1));
+    if (const std::size_t p = title.find(".cif"); p != npos) title.erase(p, 4);
+    return title;
 }
 
 bool StructureLoaded(const Model& m) {
