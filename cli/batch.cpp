@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "calc/bond_valence.h"
 #include "calc/pipeline.h"
 #include "listing.h"
 #include "model/cif_reader.h"
@@ -33,13 +34,18 @@ class TextSink : public MessageSink {
     std::string file_;
 };
 
+// A value that only exists with bond-valence parameters: null without them.
+nlohmann::ordered_json WithBvs(bool available, double value) {
+    return available ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
 nlohmann::ordered_json AtomJson(const TAtoms& r) {
     nlohmann::ordered_json bonds = nlohmann::ordered_json::array();
     for (int j = 1; j <= std::min(r.Coor, MaxBonds); ++j)
         bonds.push_back({{"BondingAtoms", r.BondingAtoms[j]},
                          {"Dist", r.Dist[j]},
                          {"BW", r.BW[j]},
-                         {"deltaBVS", r.deltaBVS[j]}});
+                         {"deltaBVS", WithBvs(r.HasBVS, r.deltaBVS[j])}});
     return {{"Atomlabel", r.Atomlabel},
             {"Multiplicity", r.Multiplicity},
             {"effcharge", r.effcharge},
@@ -50,12 +56,12 @@ nlohmann::ordered_json AtomJson(const TAtoms& r) {
             {"HSPCount", r.HSPCount},
             {"QX", r.QX},
             {"QA", r.QA},
-            {"BVS", r.BVS},
+            {"BVS", WithBvs(r.HasBVS, r.BVS)},
             {"HasBVS", r.HasBVS},
             {"MAPDLig", r.MAPDLig},
             {"AvDist", r.AvDist},
             {"PolDistortion", r.PolDistortion},
-            {"deltaR", r.deltaR},
+            {"deltaR", WithBvs(r.HasBVS, r.deltaR)},
             {"bonds", bonds}};
 }
 
@@ -120,31 +126,35 @@ void ApplySettings(const BatchSettings& s, Model& m) {
 }
 
 nlohmann::ordered_json ResultsJson(const Model& m) {
+    // Without bond-valence parameters for every cation (NoBVS) the values
+    // built on bond valence sums are null, as the reports print "n/a".
+    const bool bvs = !m.NoBVS;
     nlohmann::ordered_json globals = {{"StrPosCharge", m.StrPosCharge},
                                       {"StrNegCharge", m.StrNegCharge},
                                       {"CDPosCharge", m.CDPosCharge},
                                       {"CDNegCharge", m.CDNegCharge},
                                       {"EV", m.EV},
                                       {"CDEV", m.CDEV},
-                                      {"GII", m.GII},
-                                      {"GIICat", m.GIICat},
-                                      {"GIIAn", m.GIIAn},
+                                      {"GII", WithBvs(bvs, m.GII)},
+                                      {"GIICat", WithBvs(bvs, m.GIICat)},
+                                      {"GIIAn", WithBvs(bvs, m.GIIAn)},
                                       {"DevQXCC", m.DevQXCC},
                                       {"DevQACC", m.DevQACC},
                                       {"DevQXAC", m.DevQXAC},
                                       {"DevQAAC", m.DevQAAC},
-                                      {"devBVSC", m.devBVSC},
-                                      {"devBVSA", m.devBVSA},
+                                      {"devBVSC", WithBvs(bvs, m.devBVSC)},
+                                      {"devBVSA", WithBvs(bvs, m.devBVSA)},
                                       {"DevBaurC", m.DevBaurC},
                                       {"DevBaurA", m.DevBaurA},
-                                      {"DevBrownC", m.DevBrownC},
-                                      {"DevBrownA", m.DevBrownA},
+                                      {"DevBrownC", WithBvs(bvs, m.DevBrownC)},
+                                      {"DevBrownA", WithBvs(bvs, m.DevBrownA)},
                                       {"iterations", m.iterations},
                                       {"DiffMax", m.DiffMax},
                                       {"NoBVS", m.NoBVS},
                                       {"StructureFormula", m.StructureFormula},
                                       {"ChargeFormula", m.ChargeFormula},
-                                      {"BVSFormula", m.BVSFormula}};
+                                      {"BVSFormula", bvs ? nlohmann::ordered_json(m.BVSFormula)
+                                                         : nlohmann::ordered_json(nullptr)}};
     nlohmann::ordered_json cations = nlohmann::ordered_json::array();
     for (int i = 1; i <= m.AClength; ++i)
         cations.push_back(AtomJson(m.AC[i]));
@@ -182,16 +192,18 @@ std::vector<std::string> OutputCollisions(const std::vector<std::string>& files,
     return messages;
 }
 
-BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
-    BatchResult result;
+namespace {
+
+// Reads, calculates and writes one file into result.
+void Process(const std::string& path, const BatchSettings& s, Model& m, BatchResult& result) {
     TextSink msg(result.messages, path);
     const auto start = std::chrono::steady_clock::now();
-    if (!ReadCifFile(path, m, msg)) return result;
+    if (!ReadCifFile(path, m, msg)) return;
     if (s.list) result.listing += "File: " + path + "\n" + StructureListing(m);
     result.atoms = m.AClength + m.GACLength + m.AAlength + m.GAALength;
     if (!s.calculate) {
         result.ok = true;
-        return result;
+        return;
     }
 
     const std::filesystem::path dir = OutputDirectory(path, s);
@@ -212,8 +224,11 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
-        if (!Calculate(m, msg, {s.bvs_path})) return result;
-        if (cations) result.gii = m.GII;
+        if (!Calculate(m, msg, {s.bvs_path})) return;
+        if (cations) {
+            result.gii = m.GII;
+            result.has_gii = !m.NoBVS;
+        }
         if (s.json) record[cations ? "cation_centred" : "anion_centred"] = ResultsJson(m);
         if (!s.reports || !(cations ? s.cation : s.anion)) continue;
 
@@ -238,11 +253,32 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
                 record.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
                 error);
         });
-    if (!written) return result;
+    if (!written) return;
 
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.ok = true;
+}
+
+} // namespace
+
+std::string UnexpectedErrorMessage(const std::string& what) {
+    return "Processing stopped by an unexpected error (" + what + "); the file is skipped.";
+}
+
+BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
+    BatchResult result;
+    // Whatever goes wrong with one file is that file's failure; the next
+    // file is read into a model that the reader resets.
+    try {
+        Process(path, s, m, result);
+    } catch (const std::exception& e) {
+        result.ok = false;
+        result.messages += path + ": " + UnexpectedErrorMessage(e.what()) + "\n";
+    } catch (...) {
+        result.ok = false;
+        result.messages += path + ": " + UnexpectedErrorMessage("unknown error") + "\n";
+    }
     return result;
 }
 
@@ -254,6 +290,13 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
         for (const std::string& text : collisions)
             console.Err(text + "\n");
         return 2;
+    }
+    // A table that cannot be used would fail every file alike: said once.
+    if (s.calculate) {
+        if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
+            console.Err(problem + "\n");
+            return 2;
+        }
     }
 
     // Files are processed by `jobs` workers, each with its own model; what
@@ -289,7 +332,8 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
             if (!r.listing.empty()) console.Out((s.list && printed > 0 ? "\n" : "") + r.listing);
             if (r.ok && s.calculate)
                 console.Out(files[printed] + ": " + IntToStr(r.atoms) + " atoms, GII " +
-                            FF("0.00", r.gii) + ", " + FF("0.000", r.seconds) + " s\n");
+                            (r.has_gii ? FF("0.00", r.gii) : std::string("n/a")) + ", " +
+                            FF("0.000", r.seconds) + " s\n");
             r.ok ? ++done : ++failed;
             ++printed;
             bar(false);
@@ -299,7 +343,16 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     auto worker = [&]() {
         auto model = Model::Create();
         for (std::size_t i = next++; i < files.size(); i = next++) {
-            BatchResult r = process(files[i], s, *model);
+            BatchResult r;
+            try {
+                r = process(files[i], s, *model);
+            } catch (const std::exception& e) {
+                r = BatchResult{};
+                r.messages = files[i] + ": " + UnexpectedErrorMessage(e.what()) + "\n";
+            } catch (...) {
+                r = BatchResult{};
+                r.messages = files[i] + ": " + UnexpectedErrorMessage("unknown error") + "\n";
+            }
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             finished[i] = true;

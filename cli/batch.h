@@ -48,6 +48,7 @@ struct BatchResult {
     std::string messages; // text for stderr, one message per line
     int atoms = 0;        // records of the unit cell
     double gii = 0;
+    bool has_gii = false; // false without bond-valence parameters (NoBVS)
     double seconds = 0;
 };
 
@@ -61,7 +62,12 @@ void ApplySettings(const BatchSettings& s, Model& m);
 // The machine-readable record of one orientation's results.
 nlohmann::ordered_json ResultsJson(const Model& m);
 
-// Reads and processes one file on the given model.
+// "Processing stopped by an unexpected error (" + what + "); the file is
+// skipped."
+std::string UnexpectedErrorMessage(const std::string& what);
+
+// Reads and processes one file on the given model. Any exception is caught
+// and reported as the file's failure (UnexpectedErrorMessage).
 BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m);
 
 // The paths of the files processing path writes under the settings (none
@@ -93,8 +99,10 @@ using FileProcessor =
 // prints what they report in file order. A file that fails, whatever the
 // cause (an exception included), is reported as that file's failure and the
 // next file is processed. Before anything is processed the run is refused
-// when output files would collide (OutputCollisions). Returns the exit
-// status: 0 every file done, 1 some file failed, 2 the run was refused.
+// when output files would collide (OutputCollisions) or, when something is
+// calculated, the bond-valence table cannot be used (BvsTableProblem).
+// Returns the exit status: 0 every file done, 1 some file failed, 2 the run
+// was refused.
 int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,
              BatchConsole& console, const FileProcessor& process = ProcessFile);
 

@@ -384,6 +384,14 @@ void StartSearch(Model& m, int firstCation, int firstAnion) {
 void GetDistances(Model& m, MessageSink& msg) {
     m.IsCoordination = true;
     StartSearch(m, 1, 1);
+    // Without atoms of one kind the other kind has no ligands; say why,
+    // rather than that the radius is too low.
+    const bool cations = m.AClength > 0, anions = m.AAlength > 0;
+    if (cations != anions) {
+        msg.Show(anions ? NoCationsMessage : NoAnionsMessage);
+        m.IsCoordination = false;
+        return;
+    }
     Search search(m, msg, false);
     if (!search.Centres(true, 1, Clamped(m.AAlength))) return;
     search.Centres(false, 1, Clamped(m.AClength));

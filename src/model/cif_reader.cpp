@@ -22,6 +22,11 @@ namespace {
 
 constexpr std::string_view RightQuote = "\xE2\x80\x99"; // U+2019
 constexpr std::string_view NoCharge = "9.999";          // GetCharge's mark for "no charge"
+// Occupancies, oxidation numbers and site charges beyond this magnitude are
+// refused: the calculation multiplies charges with each other and with
+// multiplicities and sums them over the cell, and every such product must
+// stay a finite number.
+constexpr double MaxAmount = 1e100;
 constexpr std::size_t npos = std::string_view::npos;
 
 // Sites and images are right-aligned in these widths in the atom grid.
@@ -111,11 +116,80 @@ std::string Latin1ToUtf8(std::string_view s) {
     return out;
 }
 
-// The file's bytes as UTF-8 text: a byte-order mark is dropped, bytes that
-// do not form UTF-8 are read as Latin-1.
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 text (little or big endian) as UTF-8; a surrogate without its
+// partner and a last odd byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view s, bool bigEndian) {
+    constexpr char32_t Replacement = 0xFFFD;
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto hi = static_cast<unsigned char>(s[bigEndian ? i : i + 1]);
+        const auto lo = static_cast<unsigned char>(s[bigEndian ? i + 1 : i]);
+        return static_cast<char32_t>((hi << 8) | lo);
+    };
+    std::string out;
+    out.reserve(s.size() / 2);
+    std::size_t i = 0;
+    for (; i + 1 < s.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < s.size()) {
+            const char32_t v = unit(i + 2);
+            if (v >= 0xDC00 && v <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? Replacement : u);
+    }
+    if (i < s.size()) AppendUtf8(out, Replacement);
+    return out;
+}
+
+// UTF-16 without a byte-order mark: at least half of the byte pairs hold a
+// NUL on one side (ASCII text) and none on the other. Returns 1 for little
+// endian, 2 for big endian, 0 otherwise.
+int Utf16WithoutMark(std::string_view s) {
+    if (s.size() < 4) return 0;
+    std::size_t even = 0, odd = 0;
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+        even += s[i] == '\0' ? 1 : 0;
+        odd += s[i + 1] == '\0' ? 1 : 0;
+    }
+    const std::size_t pairs = s.size() / 2;
+    if (even == 0 && 2 * odd >= pairs) return 1;
+    if (odd == 0 && 2 * even >= pairs) return 2;
+    return 0;
+}
+
+// The file's bytes as UTF-8 text: a byte-order mark is dropped, UTF-16
+// (with a byte-order mark, or recognised by its NUL bytes) is converted,
+// bytes that do not form UTF-8 are read as Latin-1.
 std::string DecodeText(std::string_view bytes) {
     constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    constexpr std::string_view Utf16Le = "\xFF\xFE";
+    constexpr std::string_view Utf16Be = "\xFE\xFF";
     if (StartsWith(bytes, Bom)) bytes.remove_prefix(Bom.size());
+    if (StartsWith(bytes, Utf16Le)) return Utf16ToUtf8(bytes.substr(2), false);
+    if (StartsWith(bytes, Utf16Be)) return Utf16ToUtf8(bytes.substr(2), true);
+    if (const int order = Utf16WithoutMark(bytes); order != 0)
+        return Utf16ToUtf8(bytes, order == 2);
     if (IsUtf8(bytes)) return std::string(bytes);
     return Latin1ToUtf8(bytes);
 }
@@ -281,12 +355,12 @@ bool EndsLoop(std::string_view line) {
 
 // An oxidation number read with GetCharge: sign ("-" or "") and digits in
 // m.Sgn / m.Charge, the magnitude in value. False when there is no usable
-// number.
+// number (none, or one beyond MaxAmount).
 bool ReadCharge(std::string_view text, Model& m, double& value) {
     GetCharge(text, m.Sgn, m.Charge);
     if (m.Charge == NoCharge) return false;
     const auto v = TryStrToFloat(m.Charge);
-    if (!v || !std::isfinite(*v)) return false;
+    if (!v || !std::isfinite(*v) || std::fabs(*v) > MaxAmount) return false;
     value = *v;
     return true;
 }
@@ -405,6 +479,7 @@ int& ColumnOf(SiteColumns& c, std::size_t name) {
 struct Site {
     StagingRow row{};
     bool anion = false;
+    double occupancy = 0; // the file's occupancies of its rows, summed
 };
 
 class Reader {
@@ -436,6 +511,7 @@ class Reader {
     bool SiteCharge(const std::string& typeText, const std::string& row, double& value);
     bool Complete(std::vector<Site>& sites);
     void RenameDuplicateLabels(std::vector<Site>& sites);
+    void WarnAboutOccupancies(const std::vector<Site>& sites);
 
     Model& m_;
     MessageSink& msg_;
@@ -714,7 +790,9 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     const auto occupancy = TryStrToFloat(occupancyText);
     // A negative occupancy is refused too: it would turn the sign of the
     // charge and so make a cation an anion.
-    if (occupancyText.empty() || !occupancy || *occupancy < 0) return Fail(cif_text::Occupancies);
+    if (occupancyText.empty() || !occupancy || *occupancy < 0 || *occupancy > MaxAmount)
+        return Fail(cif_text::Occupancies);
+    site.occupancy = *occupancy;
     Cell(s, ColOccupancy) = FF("0.000", *occupancy);
     Cell(s, ColPopulation) = Cell(s, ColOccupancy) + "." + symbol;
 
@@ -723,8 +801,8 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     const std::string sign = m_.Sgn;
     const double charge = oxidation * *occupancy;
     const std::string magnitude = FF("0.000", charge);
-    if (!std::isfinite(charge) || magnitude == "0.000")
-        return Fail(cif_text::Charges); // a zero charge, however written
+    if (!std::isfinite(charge) || magnitude == "0.000" || std::fabs(charge) > MaxAmount)
+        return Fail(cif_text::Charges); // a zero charge, however written, or an absurd one
     site.anion = sign == "-";
     std::string species = symbol;
     if (species.size() < 3) species.append(3 - species.size(), ' ');
@@ -751,8 +829,11 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
             double chargeAbove = 0;
             double chargeHere = 0;
             if (!ReadCharge(Cell(t, ColCharge), m_, chargeAbove) ||
-                !ReadCharge(Cell(s, ColCharge), m_, chargeHere))
+                !ReadCharge(Cell(s, ColCharge), m_, chargeHere) ||
+                chargeAbove + chargeHere > MaxAmount)
                 return Fail(cif_text::Charges);
+            if (*occupancyAbove + *occupancyHere > MaxAmount) return Fail(cif_text::Occupancies);
+            above.occupancy += site.occupancy;
             Cell(t, ColSymbols) += "-" + Cell(s, ColSymbols);
             Cell(t, ColPopulation) += ":" + Cell(s, ColPopulation);
             Cell(t, ColLabel) += "-" + Cell(s, ColLabel);
@@ -792,6 +873,20 @@ void Reader::RenameDuplicateLabels(std::vector<Site>& sites) {
     }
 }
 
+// A site whose occupancy (summed over the species of a mixed site) is above
+// 1 is read as it stands, with a warning. Both the file's values and the
+// three-decimal value the calculation uses must be above 1, so that
+// rounding alone (0.2635 + 0.7365 read as 0.264 + 0.737) warns of nothing.
+void Reader::WarnAboutOccupancies(const std::vector<Site>& sites) {
+    for (const Site& s : sites) {
+        const double used = TryStrToFloat(Cell(s.row, ColOccupancy)).value_or(0.0);
+        if (s.occupancy > 1 && used > 1)
+            msg_.Show(std::string(cif_text::OccupancyAboveOnePrefix) + Cell(s.row, ColLabel) +
+                      " has an occupancy of " + Cell(s.row, ColOccupancy) +
+                      ", more than 1. It is read as given.");
+    }
+}
+
 // Steps 24-32: classification, cell, records, expansion, numbering, charge
 // sums and symbols.
 bool Reader::Complete(std::vector<Site>& sites) {
@@ -802,6 +897,7 @@ bool Reader::Complete(std::vector<Site>& sites) {
     if (cations > MaxAtoms || anions > MaxAtoms) return Fail(cif_text::TooManySites);
 
     RenameDuplicateLabels(sites);
+    WarnAboutOccupancies(sites);
 
     const bool p1 = m_.spacegroup == "P 1";
     m_.SG1.assign(1, StagingRow{});

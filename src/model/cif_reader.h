@@ -18,9 +18,16 @@
 // the same label would be mixed by everything that works by label, so the
 // later one is renamed (see DuplicateLabelPrefix).
 //
-// Text: UTF-8 with or without byte-order mark; a file that is not valid UTF-8
-// is read as Latin-1. Line ends CR LF, LF and CR are all accepted; tabs count
-// as blanks.
+// Text: UTF-8 with or without byte-order mark; UTF-16 (little or big endian,
+// with a byte-order mark or recognised by its NUL bytes) is converted; a file
+// that is not valid UTF-8 is read as Latin-1. Line ends CR LF, LF and CR are
+// all accepted; tabs count as blanks.
+//
+// Numbers: an occupancy, oxidation number or site charge above 1e100 in
+// magnitude is refused like one that is not a number ("Error reading
+// occupancies." / "Error reading charges."), so that every product the
+// calculation forms from them stays finite. A site whose occupancy (summed
+// over a mixed site) is above 1 is read with a warning.
 //
 // After a failed read nothing of the file is in use: the counts AClength,
 // AAlength, GACLength and GAALength are 0 and the records are blank, so a
@@ -64,6 +71,9 @@ inline constexpr std::string_view CannotOpenPrefix = "Cannot open file ";
 // "Duplicate atom site label " + label + ": the site at " + x + ", " + y + ", " +
 // z + " is read as " + new label + "." (a warning; reading goes on).
 inline constexpr std::string_view DuplicateLabelPrefix = "Duplicate atom site label ";
+// "Site " + label + " has an occupancy of " + occupancy + ", more than 1. It is
+// read as given." (a warning; reading goes on).
+inline constexpr std::string_view OccupancyAboveOnePrefix = "Site ";
 } // namespace cif_text
 
 // Reads the file at path into the model; every problem is shown through msg.

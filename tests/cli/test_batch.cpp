@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch.h"
+#include "cli_test_support.h"
 #include "model/model.h"
 #include "reports/report_file.h"
 
@@ -16,17 +17,11 @@ namespace kevo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadFile;
+using testing::StringConsole;
 
 fs::path TempDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("kevo-batch-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return testing::TempDir("batch-" + name);
 }
 
 TEST(Batch, JsonRecordOfBothOrientations) {
@@ -207,14 +202,6 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_EQ(error.rfind("Cannot write " + target.string() + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadFile(target), "old");
 }
-
-// Keeps what a batch run prints.
-class StringConsole : public BatchConsole {
-  public:
-    void Out(const std::string& text) override { out += text; }
-    void Err(const std::string& text) override { err += text; }
-    std::string out, err;
-};
 
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     const fs::path dir = TempDir("collide");

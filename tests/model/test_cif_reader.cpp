@@ -975,6 +975,15 @@ TEST(CifReader, EncodingsAndLineEnds) {
     const std::string utf8 =
         Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3 1.0\nO\xC3\xA9 O2- 0.4 0.5 0.6 1.0\n"}.Text();
     const std::string latin1 = ReplaceAll(utf8, "\xC3\xA9", "\xE9");
+    // UTF-16 of the same text (every character of it is below U+0100).
+    auto utf16 = [&latin1](bool bigEndian) {
+        std::string out;
+        for (const char c : latin1) {
+            const std::string unit{c, '\0'};
+            out += bigEndian ? std::string{'\0', c} : unit;
+        }
+        return out;
+    };
     const struct {
         const char* name;
         std::string text;
@@ -989,6 +998,11 @@ TEST(CifReader, EncodingsAndLineEnds) {
         {"Latin-1, CR", ReplaceAll(latin1, "\n", "\r")},
         {"no line break at the end", utf8.substr(0, utf8.size() - 1)},
         {"tabs", ReplaceAll(utf8, " ", "\t")},
+        {"UTF-16 little endian with BOM", "\xFF\xFE" + utf16(false)},
+        {"UTF-16 big endian with BOM", "\xFE\xFF" + utf16(true)},
+        {"UTF-16 little endian without BOM", utf16(false)},
+        {"UTF-16 big endian without BOM, CR LF",
+         ReplaceAll(utf16(true), std::string("\0\n", 2), std::string("\0\r\0\n", 4))},
     };
     auto m = Model::Create();
     ASSERT_TRUE(Read(*m, utf8).ok);
@@ -1007,6 +1021,31 @@ TEST(CifReader, EncodingsAndLineEnds) {
 }
 
 // --- Files -------------------------------------------------------------------------------
+
+TEST(CifReader, Utf16FileIsRead) {
+    // A file saved as UTF-16 is read like its UTF-8 twin.
+    auto m = Model::Create();
+    RecordingSink sink;
+    ASSERT_TRUE(
+        ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/robust/rocksalt-utf16le.cif", *m, sink));
+    EXPECT_TRUE(sink.texts.empty());
+    const std::vector<StagingRow> utf16 = m->SG1;
+    ASSERT_TRUE(ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/reports/rocksalt.cif", *m, sink));
+    EXPECT_EQ(utf16, m->SG1);
+    EXPECT_EQ(m->a, "3.987849");
+
+    // Broken UTF-16: a lone surrogate and an odd last byte become U+FFFD (in
+    // a comment and after the end of the site loop here).
+    const std::string text =
+        Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3 1.0\nO1 O2- 0.4 0.5 0.6 1.0\n\n"}.Text();
+    std::string broken = std::string("\xFF\xFE#\0\x00\xD8\n\0", 8); // "#", U+D800 alone, LF
+    for (const char c : text)
+        broken += std::string{c, '\0'};
+    broken += "x"; // one byte more
+    const Result r = Read(*m, broken);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(m->AA[1].Atomlabel, "O1");
+}
 
 TEST(CifReader, ReadsAFile) {
     auto m = Model::Create();
