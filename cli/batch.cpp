@@ -1,8 +1,15 @@
 #include "batch.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <exception>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
+#include "calc/bond_valence.h"
 #include "calc/pipeline.h"
 #include "listing.h"
 #include "model/cif_reader.h"
@@ -27,13 +34,18 @@ class TextSink : public MessageSink {
     std::string file_;
 };
 
+// A value that only exists with bond-valence parameters: null without them.
+nlohmann::ordered_json WithBvs(bool available, double value) {
+    return available ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
 nlohmann::ordered_json AtomJson(const TAtoms& r) {
     nlohmann::ordered_json bonds = nlohmann::ordered_json::array();
     for (int j = 1; j <= std::min(r.Coor, MaxBonds); ++j)
         bonds.push_back({{"BondingAtoms", r.BondingAtoms[j]},
                          {"Dist", r.Dist[j]},
                          {"BW", r.BW[j]},
-                         {"deltaBVS", r.deltaBVS[j]}});
+                         {"deltaBVS", WithBvs(r.HasBVS, r.deltaBVS[j])}});
     return {{"Atomlabel", r.Atomlabel},
             {"Multiplicity", r.Multiplicity},
             {"effcharge", r.effcharge},
@@ -44,12 +56,12 @@ nlohmann::ordered_json AtomJson(const TAtoms& r) {
             {"HSPCount", r.HSPCount},
             {"QX", r.QX},
             {"QA", r.QA},
-            {"BVS", r.BVS},
+            {"BVS", WithBvs(r.HasBVS, r.BVS)},
             {"HasBVS", r.HasBVS},
             {"MAPDLig", r.MAPDLig},
             {"AvDist", r.AvDist},
             {"PolDistortion", r.PolDistortion},
-            {"deltaR", r.deltaR},
+            {"deltaR", WithBvs(r.HasBVS, r.deltaR)},
             {"bonds", bonds}};
 }
 
@@ -57,6 +69,32 @@ std::string OutputDirectory(const std::string& path, const BatchSettings& s) {
     if (!s.out_dir.empty()) return s.out_dir;
     std::filesystem::path dir = std::filesystem::path(path).parent_path();
     return dir.empty() ? std::string(".") : dir.string();
+}
+
+// The endings of the files one input file gives, in the order they are
+// written.
+std::vector<std::string> OutputEndings(const BatchSettings& s) {
+    std::vector<std::string> endings;
+    if (!s.calculate) return endings;
+    for (bool cations : {true, false}) {
+        if (!s.reports || !(cations ? s.cation : s.anion)) continue;
+        for (bool detailed : {true, false})
+            if (detailed ? s.detailed : s.summary)
+                endings.emplace_back(ReportSuffix(ReportCode(cations, detailed)));
+        if (s.summary) endings.emplace_back(cations ? "-CC-S.csv" : "-AC-S.csv");
+    }
+    if (s.json) endings.emplace_back(".json");
+    return endings;
+}
+
+// A path in one form for comparison: absolute, "." and ".." resolved, links
+// followed as far as the path exists.
+std::string ComparablePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    if (ec) p = std::filesystem::absolute(path, ec).lexically_normal();
+    if (ec) p = std::filesystem::path(path).lexically_normal();
+    return p.string();
 }
 
 } // namespace
@@ -88,31 +126,35 @@ void ApplySettings(const BatchSettings& s, Model& m) {
 }
 
 nlohmann::ordered_json ResultsJson(const Model& m) {
+    // Without bond-valence parameters for every cation (NoBVS) the values
+    // built on bond valence sums are null, as the reports print "n/a".
+    const bool bvs = !m.NoBVS;
     nlohmann::ordered_json globals = {{"StrPosCharge", m.StrPosCharge},
                                       {"StrNegCharge", m.StrNegCharge},
                                       {"CDPosCharge", m.CDPosCharge},
                                       {"CDNegCharge", m.CDNegCharge},
                                       {"EV", m.EV},
                                       {"CDEV", m.CDEV},
-                                      {"GII", m.GII},
-                                      {"GIICat", m.GIICat},
-                                      {"GIIAn", m.GIIAn},
+                                      {"GII", WithBvs(bvs, m.GII)},
+                                      {"GIICat", WithBvs(bvs, m.GIICat)},
+                                      {"GIIAn", WithBvs(bvs, m.GIIAn)},
                                       {"DevQXCC", m.DevQXCC},
                                       {"DevQACC", m.DevQACC},
                                       {"DevQXAC", m.DevQXAC},
                                       {"DevQAAC", m.DevQAAC},
-                                      {"devBVSC", m.devBVSC},
-                                      {"devBVSA", m.devBVSA},
+                                      {"devBVSC", WithBvs(bvs, m.devBVSC)},
+                                      {"devBVSA", WithBvs(bvs, m.devBVSA)},
                                       {"DevBaurC", m.DevBaurC},
                                       {"DevBaurA", m.DevBaurA},
-                                      {"DevBrownC", m.DevBrownC},
-                                      {"DevBrownA", m.DevBrownA},
+                                      {"DevBrownC", WithBvs(bvs, m.DevBrownC)},
+                                      {"DevBrownA", WithBvs(bvs, m.DevBrownA)},
                                       {"iterations", m.iterations},
                                       {"DiffMax", m.DiffMax},
                                       {"NoBVS", m.NoBVS},
                                       {"StructureFormula", m.StructureFormula},
                                       {"ChargeFormula", m.ChargeFormula},
-                                      {"BVSFormula", m.BVSFormula}};
+                                      {"BVSFormula", bvs ? nlohmann::ordered_json(m.BVSFormula)
+                                                         : nlohmann::ordered_json(nullptr)}};
     nlohmann::ordered_json cations = nlohmann::ordered_json::array();
     for (int i = 1; i <= m.AClength; ++i)
         cations.push_back(AtomJson(m.AC[i]));
@@ -122,16 +164,46 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     return {{"globals", globals}, {"cations", cations}, {"anions", anions}};
 }
 
-BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
-    BatchResult result;
+std::vector<std::string> OutputFiles(const std::string& path, const BatchSettings& s) {
+    const std::filesystem::path dir = OutputDirectory(path, s);
+    const std::string title = TitleOf(path);
+    std::vector<std::string> files;
+    for (const std::string& ending : OutputEndings(s))
+        files.push_back((dir / (title + ending)).string());
+    return files;
+}
+
+std::vector<std::string> OutputCollisions(const std::vector<std::string>& files,
+                                          const BatchSettings& s) {
+    std::vector<std::string> messages;
+    std::map<std::string, std::size_t> owner; // output path -> first input file writing it
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::map<std::size_t, std::string> clashes; // earlier file -> first shared output
+        for (const std::string& out : OutputFiles(files[i], s)) {
+            const auto [it, added] = owner.try_emplace(ComparablePath(out), i);
+            if (!added && it->second != i) clashes.try_emplace(it->second, out);
+        }
+        for (const auto& [earlier, out] : clashes)
+            messages.push_back("The results of " + files[earlier] + " and " + files[i] +
+                               " would overwrite each other (both write " + out +
+                               "). Give the files different names or process them in separate "
+                               "runs; nothing was written.");
+    }
+    return messages;
+}
+
+namespace {
+
+// Reads, calculates and writes one file into result.
+void Process(const std::string& path, const BatchSettings& s, Model& m, BatchResult& result) {
     TextSink msg(result.messages, path);
     const auto start = std::chrono::steady_clock::now();
-    if (!ReadCifFile(path, m, msg)) return result;
+    if (!ReadCifFile(path, m, msg)) return;
     if (s.list) result.listing += "File: " + path + "\n" + StructureListing(m);
     result.atoms = m.AClength + m.GACLength + m.AAlength + m.GAALength;
     if (!s.calculate) {
         result.ok = true;
-        return result;
+        return;
     }
 
     const std::filesystem::path dir = OutputDirectory(path, s);
@@ -152,8 +224,11 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
-        if (!Calculate(m, msg, {s.bvs_path})) return result;
-        if (cations) result.gii = m.GII;
+        if (!Calculate(m, msg, {s.bvs_path})) return;
+        if (cations) {
+            result.gii = m.GII;
+            result.has_gii = !m.NoBVS;
+        }
         if (s.json) record[cations ? "cation_centred" : "anion_centred"] = ResultsJson(m);
         if (!s.reports || !(cations ? s.cation : s.anion)) continue;
 
@@ -178,12 +253,125 @@ BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& 
                 record.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
                 error);
         });
-    if (!written) return result;
+    if (!written) return;
 
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.ok = true;
+}
+
+} // namespace
+
+std::string UnexpectedErrorMessage(const std::string& what) {
+    return "Processing stopped by an unexpected error (" + what + "); the file is skipped.";
+}
+
+BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m) {
+    BatchResult result;
+    // Whatever goes wrong with one file is that file's failure; the next
+    // file is read into a model that the reader resets.
+    try {
+        Process(path, s, m, result);
+    } catch (const std::exception& e) {
+        result.ok = false;
+        result.messages += path + ": " + UnexpectedErrorMessage(e.what()) + "\n";
+    } catch (...) {
+        result.ok = false;
+        result.messages += path + ": " + UnexpectedErrorMessage("unknown error") + "\n";
+    }
     return result;
+}
+
+int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,
+             BatchConsole& console, const FileProcessor& process) {
+    // Two files writing the same output files would silently overwrite each
+    // other: refused before anything is written.
+    if (const auto collisions = OutputCollisions(files, s); !collisions.empty()) {
+        for (const std::string& text : collisions)
+            console.Err(text + "\n");
+        return 2;
+    }
+    // A table that cannot be used would fail every file alike: said once.
+    if (s.calculate) {
+        if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
+            console.Err(problem + "\n");
+            return 2;
+        }
+    }
+
+    // Files are processed by `jobs` workers, each with its own model; what
+    // they print is written in file order.
+    std::vector<BatchResult> results(files.size());
+    std::vector<bool> finished(files.size(), false);
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::size_t printed = 0, done = 0, failed = 0;
+    const bool progress = files.size() > 1 && console.Progress();
+
+    // The progress bar stays on the last line of the terminal: it is erased
+    // before anything else is printed and drawn again after.
+    auto bar = [&](bool erase) {
+        if (!progress) return;
+        if (erase) {
+            console.Err("\r\033[K");
+            return;
+        }
+        const std::size_t width = 30;
+        const std::size_t filled = files.empty() ? width : width * printed / files.size();
+        console.Err("\r[" + std::string(filled, '#') + std::string(width - filled, '-') + "] " +
+                    IntToStr(static_cast<long long>(printed)) + "/" +
+                    IntToStr(static_cast<long long>(files.size())) + " files");
+        if (printed == files.size()) console.Err("\n");
+    };
+
+    auto flush = [&]() {
+        while (printed < files.size() && finished[printed]) {
+            const BatchResult& r = results[printed];
+            bar(true);
+            console.Err(r.messages);
+            if (!r.listing.empty()) console.Out((s.list && printed > 0 ? "\n" : "") + r.listing);
+            if (r.ok && s.calculate)
+                console.Out(files[printed] + ": " + IntToStr(r.atoms) + " atoms, GII " +
+                            (r.has_gii ? FF("0.00", r.gii) : std::string("n/a")) + ", " +
+                            FF("0.000", r.seconds) + " s\n");
+            r.ok ? ++done : ++failed;
+            ++printed;
+            bar(false);
+        }
+    };
+
+    auto worker = [&]() {
+        auto model = Model::Create();
+        for (std::size_t i = next++; i < files.size(); i = next++) {
+            BatchResult r;
+            try {
+                r = process(files[i], s, *model);
+            } catch (const std::exception& e) {
+                r = BatchResult{};
+                r.messages = files[i] + ": " + UnexpectedErrorMessage(e.what()) + "\n";
+            } catch (...) {
+                r = BatchResult{};
+                r.messages = files[i] + ": " + UnexpectedErrorMessage("unknown error") + "\n";
+            }
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            finished[i] = true;
+            flush();
+        }
+    };
+    const int n =
+        std::clamp<int>(jobs, 1, static_cast<int>(std::max<std::size_t>(files.size(), 1)));
+    std::vector<std::thread> threads;
+    for (int t = 1; t < n; ++t)
+        threads.emplace_back(worker);
+    worker();
+    for (auto& t : threads)
+        t.join();
+
+    if (files.size() > 1)
+        console.Err(IntToStr(static_cast<long long>(done)) + " files done, " +
+                    IntToStr(static_cast<long long>(failed)) + " failed\n");
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace kevo

@@ -3,8 +3,10 @@
 // call works on its own model, so files can be processed on several threads.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -46,6 +48,7 @@ struct BatchResult {
     std::string messages; // text for stderr, one message per line
     int atoms = 0;        // records of the unit cell
     double gii = 0;
+    bool has_gii = false; // false without bond-valence parameters (NoBVS)
     double seconds = 0;
 };
 
@@ -59,7 +62,48 @@ void ApplySettings(const BatchSettings& s, Model& m);
 // The machine-readable record of one orientation's results.
 nlohmann::ordered_json ResultsJson(const Model& m);
 
-// Reads and processes one file on the given model.
+// "Processing stopped by an unexpected error (" + what + "); the file is
+// skipped."
+std::string UnexpectedErrorMessage(const std::string& what);
+
+// Reads and processes one file on the given model. Any exception is caught
+// and reported as the file's failure (UnexpectedErrorMessage).
 BatchResult ProcessFile(const std::string& path, const BatchSettings& s, Model& m);
+
+// The paths of the files processing path writes under the settings (none
+// when nothing is calculated): folder / Title + ending.
+std::vector<std::string> OutputFiles(const std::string& path, const BatchSettings& s);
+
+// Input files whose output files would land on the same paths (two files of
+// one name from different folders written into one --out folder, or a file
+// given twice): one message per such pair, naming both. Empty when every
+// file writes files of its own.
+std::vector<std::string> OutputCollisions(const std::vector<std::string>& files,
+                                          const BatchSettings& s);
+
+// Where a batch run prints: stdout and stderr in the program, strings in
+// tests.
+class BatchConsole {
+  public:
+    virtual ~BatchConsole() = default;
+    virtual void Out(const std::string& text) = 0;
+    virtual void Err(const std::string& text) = 0;
+    // True when stderr is a terminal that shows a progress bar.
+    virtual bool Progress() const { return false; }
+};
+
+using FileProcessor =
+    std::function<BatchResult(const std::string& path, const BatchSettings& s, Model& m)>;
+
+// Processes the files with `jobs` workers, each with its own model, and
+// prints what they report in file order. A file that fails, whatever the
+// cause (an exception included), is reported as that file's failure and the
+// next file is processed. Before anything is processed the run is refused
+// when output files would collide (OutputCollisions) or, when something is
+// calculated, the bond-valence table cannot be used (BvsTableProblem).
+// Returns the exit status: 0 every file done, 1 some file failed, 2 the run
+// was refused.
+int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,
+             BatchConsole& console, const FileProcessor& process = ProcessFile);
 
 } // namespace kevo

@@ -3,13 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
-#include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch.h"
@@ -19,12 +16,21 @@
 
 namespace {
 
-void Out(const std::string& text) {
-    std::fputs(text.c_str(), stdout);
-}
 void Err(const std::string& text) {
     std::fputs(text.c_str(), stderr);
 }
+
+// The program's console: results on stdout (flushed per file, so a pipe sees
+// them as they come), messages and the progress bar on stderr.
+class StdConsole : public kevo::BatchConsole {
+  public:
+    void Out(const std::string& text) override {
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    }
+    void Err(const std::string& text) override { ::Err(text); }
+    bool Progress() const override { return isatty(STDERR_FILENO) != 0; }
+};
 
 std::string ExecutableDir(const char* argv0) {
     std::error_code ec;
@@ -141,67 +147,6 @@ int main(int argc, char** argv) {
     s.calculate = !(s.list && !s.json && !only_detailed && !only_summary);
     if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
 
-    // Files are processed by `jobs` workers, each with its own model; what
-    // they print is written in file order.
-    std::vector<kevo::BatchResult> results(files.size());
-    std::vector<bool> finished(files.size(), false);
-    std::atomic<std::size_t> next{0};
-    std::mutex mutex;
-    std::size_t printed = 0, done = 0, failed = 0;
-    const bool progress = files.size() > 1 && isatty(STDERR_FILENO);
-
-    // The progress bar stays on the last line of the terminal: it is erased
-    // before anything else is printed and drawn again after.
-    auto bar = [&](bool erase) {
-        if (!progress) return;
-        if (erase) {
-            Err("\r\033[K");
-            return;
-        }
-        const std::size_t width = 30;
-        const std::size_t filled = files.empty() ? width : width * printed / files.size();
-        Err("\r[" + std::string(filled, '#') + std::string(width - filled, '-') + "] " +
-            kevo::IntToStr(static_cast<long long>(printed)) + "/" +
-            kevo::IntToStr(static_cast<long long>(files.size())) + " files");
-        if (printed == files.size()) Err("\n");
-    };
-
-    auto flush = [&]() {
-        while (printed < files.size() && finished[printed]) {
-            const kevo::BatchResult& r = results[printed];
-            bar(true);
-            Err(r.messages);
-            if (!r.listing.empty()) Out((s.list && printed > 0 ? "\n" : "") + r.listing);
-            if (r.ok && s.calculate)
-                Out(files[printed] + ": " + kevo::IntToStr(r.atoms) + " atoms, GII " +
-                    kevo::FF("0.00", r.gii) + ", " + kevo::FF("0.000", r.seconds) + " s\n");
-            r.ok ? ++done : ++failed;
-            ++printed;
-            std::fflush(stdout);
-            bar(false);
-        }
-    };
-
-    auto worker = [&]() {
-        auto model = kevo::Model::Create();
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            kevo::BatchResult r = kevo::ProcessFile(files[i], s, *model);
-            std::lock_guard lock(mutex);
-            results[i] = std::move(r);
-            finished[i] = true;
-            flush();
-        }
-    };
-    const int n = std::min<int>(jobs, static_cast<int>(files.size()));
-    std::vector<std::thread> threads;
-    for (int t = 1; t < n; ++t)
-        threads.emplace_back(worker);
-    worker();
-    for (auto& t : threads)
-        t.join();
-
-    if (files.size() > 1)
-        Err(kevo::IntToStr(static_cast<long long>(done)) + " files done, " +
-            kevo::IntToStr(static_cast<long long>(failed)) + " failed\n");
-    return failed == 0 ? 0 : 1;
+    StdConsole console;
+    return kevo::RunBatch(files, s, jobs, console);
 }

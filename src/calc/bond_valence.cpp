@@ -7,6 +7,7 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "calc/bvs_file.h"
 #include "calc/charge_distribution.h"
 #include "calc/coordination.h"
 #include "model/numbers.h"
@@ -190,6 +191,15 @@ double Mean(double sum, int count) {
 
 } // namespace
 
+std::string BvsFileErrorMessage(std::string_view path) {
+    return "Cannot open the bond-valence parameter file " +
+           std::string(path.empty() ? std::string_view(BvsFileName) : path) + ".";
+}
+
+std::string BvsNoParametersMessage(std::string_view path) {
+    return "The bond-valence parameter file " + std::string(path) + " holds no parameter lines.";
+}
+
 std::string TooManySpeciesMessage(std::string_view label) {
     return "Maximum number of species per site exceeded for " + std::string(label) + ".";
 }
@@ -217,15 +227,32 @@ int BvsTable::FindLine(std::string_view key) const {
     return -1;
 }
 
-std::optional<BvsParameters> BvsTable::Lookup(std::string_view key) const {
-    const int line = FindLine(key);
-    if (line < 0) return std::nullopt;
-    const auto fields = BlankFields(lines_[static_cast<std::size_t>(line)]);
+namespace {
+
+// R0 and b of a table line, when fields 5 and 6 hold usable values.
+std::optional<BvsParameters> LineParameters(std::string_view line) {
+    const auto fields = BlankFields(line);
     if (fields.size() < 6) return std::nullopt;
     const auto ro = TryStrToFloat(fields[4]);
     const auto b = TryStrToFloat(fields[5]);
-    if (!ro || !b || *b == 0) return std::nullopt;
+    // Absurd values would give valences that overflow or vanish.
+    if (!ro || !b || !(*ro > MinRo && *ro < MaxRo) || !(*b > MinB && *b < MaxB))
+        return std::nullopt;
     return BvsParameters{*ro, *b};
+}
+
+} // namespace
+
+std::optional<BvsParameters> BvsTable::Lookup(std::string_view key) const {
+    const int line = FindLine(key);
+    if (line < 0) return std::nullopt;
+    return LineParameters(lines_[static_cast<std::size_t>(line)]);
+}
+
+bool BvsTable::HasParameterLines() const {
+    for (std::size_t i = BvsFirstDataLine; i < lines_.size(); ++i)
+        if (LineParameters(lines_[i])) return true;
+    return false;
 }
 
 std::optional<BvsTable> ReadBvsTable(const std::string& path) {
@@ -262,10 +289,21 @@ bool CalculateBVS(Model& m, MessageSink& msg, const BvsTable& table) {
 bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path) {
     const std::optional<BvsTable> table = ReadBvsTable(bvs_path);
     if (!table) {
-        msg.Show(BvsFileErrorMessage);
+        msg.Show(BvsFileErrorMessage(bvs_path));
+        return false;
+    }
+    if (!table->HasParameterLines()) {
+        msg.Show(BvsNoParametersMessage(bvs_path));
         return false;
     }
     return CalculateBVS(m, msg, *table);
+}
+
+std::string BvsTableProblem(const std::string& path) {
+    const std::optional<BvsTable> table = ReadBvsTable(path);
+    if (!table) return BvsFileErrorMessage(path);
+    if (!table->HasParameterLines()) return BvsNoParametersMessage(path);
+    return {};
 }
 
 void CalcBVSFormula(Model& m) {

@@ -26,9 +26,19 @@ inline constexpr int BvsFirstDataLine = 170;
 // Species one site may hold in the bond-valence step.
 inline constexpr int MaxSiteSpecies = 10;
 
-// The message shown when the parameter table cannot be read.
-inline constexpr std::string_view BvsFileErrorMessage =
-    "Cannot open the bond-valence parameter file bvsparm.cif.";
+// Parameters outside these bounds are no parameters: a line holding them
+// counts as no match, like a line whose R0 or b is not a number.
+inline constexpr double MinRo = 0, MaxRo = 10; // A, both excluded
+inline constexpr double MinB = 0.01, MaxB = 5; // A, both excluded
+
+// The message shown when the parameter table cannot be read:
+// "Cannot open the bond-valence parameter file " + path + "." (bvsparm.cif
+// when no path was found).
+std::string BvsFileErrorMessage(std::string_view path);
+
+// The message shown for a table without any parameter line:
+// "The bond-valence parameter file " + path + " holds no parameter lines."
+std::string BvsNoParametersMessage(std::string_view path);
 
 // The message shown for a site with more than MaxSiteSpecies species:
 // "Maximum number of species per site exceeded for " + label + ".".
@@ -58,8 +68,13 @@ class BvsTable {
 
     // R0 (field 5) and b (field 6) of the first line that contains key;
     // fields are separated by runs of blanks. Nothing when no line contains
-    // the key, or when that line's R0 or b is not a number or b is 0.
+    // the key, or when that line's R0 or b is not a number or lies outside
+    // (MinRo, MaxRo) or (MinB, MaxB).
     std::optional<BvsParameters> Lookup(std::string_view key) const;
+
+    // True when some line from BvsFirstDataLine on holds usable R0 and b in
+    // fields 5 and 6: a file without any is no parameter table.
+    bool HasParameterLines() const;
 
   private:
     std::vector<std::string> lines_;
@@ -85,8 +100,14 @@ std::string BvsSearchKey(std::string_view cation_symbol, std::string_view cation
 bool CalculateBVS(Model& m, MessageSink& msg, const BvsTable& table);
 
 // The same with the table read from bvs_path; when it cannot be read
-// (empty path included) BvsFileErrorMessage is shown and false returned.
+// (empty path included) or holds no parameter line, BvsTableProblem is shown
+// and false returned.
 bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path);
+
+// What is wrong with the table at path: BvsFileErrorMessage when it cannot be
+// read, BvsNoParametersMessage when it holds no parameter line; empty when
+// it can be used.
+std::string BvsTableProblem(const std::string& path);
 
 // NoBVS := some asymmetric cation lacks parameters; otherwise BVSFormula is
 // rebuilt like the structure formula with the factor BVS / |effcharge|.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,8 @@
 namespace kevo {
 
 namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 void CheckSide(int s) {
     if (s != 1 && s != 2)
@@ -41,8 +44,9 @@ std::pair<int, int> HSPSlots(const TAtoms& a, int k) {
 }
 
 // Rounds through the "0.000" text, as the program stores three-decimal values.
+// A value that is not finite stays as it is (the pipeline stops on it).
 double Round3(double x) {
-    return xStrToFloat(FF("0.000", x));
+    return TryStrToFloat(FF("0.000", x)).value_or(x);
 }
 
 } // namespace
@@ -393,15 +397,17 @@ std::string SiteFormula(const Model& m, const FormulaFactor& cationFactor,
                 if (!element.empty() && element.front() == '.') element.remove_prefix(1);
                 if (!element.empty()) {
                     const double occ = TryStrToFloat(species.substr(0, 5)).value_or(0.0);
-                    double amount = occ * a.Multiplicity * f;
-                    if (!std::isfinite(amount)) amount = 0;
+                    // An amount that is not finite is written "NAN" or "INF"
+                    // and stops the pipeline; it is never hidden as 0.
+                    const double amount = occ * a.Multiplicity * f;
                     const std::string text = FF("0.000", amount);
                     auto it = std::find_if(amounts.begin(), amounts.end(),
                                            [&](const auto& e) { return e.first == element; });
                     if (it == amounts.end())
                         amounts.emplace_back(std::string(element), text);
                     else
-                        it->second = FF("0.000", xStrToFloat(it->second) + xStrToFloat(text));
+                        it->second = FF("0.000", TryStrToFloat(it->second).value_or(NaN) +
+                                                     TryStrToFloat(text).value_or(NaN));
                 }
                 if (colon == std::string_view::npos) break;
                 rest.remove_prefix(colon + 1);

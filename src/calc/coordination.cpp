@@ -283,9 +283,46 @@ class Search {
             return Fail(CoordinationRadiusTooLowMessage(c.Atomlabel));
         if (!anionCentre && c.Coor == 1 && c.AtomSymbol != Hydrogen)
             return Fail(CoordinationRadiusTooLowMessage(c.Atomlabel));
-        if (!anionCentre && c.AtomSymbol == Hydrogen && c.Coor > 2)
-            c.Coor = 2; // a hydrogen keeps its first two ligands
+        if (!anionCentre && c.AtomSymbol == Hydrogen && c.Coor > 2) KeepTwoNearest(c);
         return true;
+    }
+
+    // A hydrogen keeps its two nearest ligands, so that the result does not
+    // depend on the order of the sites in the file. Distances within
+    // TieDistance count as equal; the ligand found first (partner index,
+    // then translation order) wins the tie. The two stay in discovery order.
+    static void KeepTwoNearest(TAtoms& c) {
+        constexpr double TieDistance = 1e-9; // A
+        auto nearest = [&c](int skip) {
+            int best = 0;
+            for (int d = 1; d <= c.Coor; ++d)
+                if (d != skip && (best == 0 || c.Dist[d] < c.Dist[best] - TieDistance)) best = d;
+            return best;
+        };
+        const int first = nearest(0);
+        const int second = nearest(first);
+        const std::array<int, 2> keep{std::min(first, second), std::max(first, second)};
+        for (int slot = 1; slot <= 2; ++slot) {
+            const int from = keep[static_cast<std::size_t>(slot - 1)];
+            if (from != slot) MoveSlot(c, from, slot);
+        }
+        c.Coor = 2;
+    }
+
+    // Copies the bond data of slot from into slot to.
+    static void MoveSlot(TAtoms& c, int from, int to) {
+        c.Dist[to] = c.Dist[from];
+        c.BondingAtoms[to] = c.BondingAtoms[from];
+        c.BondIndex[to] = c.BondIndex[from];
+        c.BondCoorX[to] = c.BondCoorX[from];
+        c.BondCoorY[to] = c.BondCoorY[from];
+        c.BondCoorZ[to] = c.BondCoorZ[from];
+        c.BondSymOp[to] = c.BondSymOp[from];
+        c.BondSymTrans[to] = c.BondSymTrans[from];
+        c.BondMult[to] = c.BondMult[from];
+        c.BondCharge[to] = c.BondCharge[from];
+        c.BondBVS[to] = c.BondBVS[from];
+        c.BondSymbol[to] = c.BondSymbol[from];
     }
 
     void Store(TAtoms& c, int d, TAtoms& p, int j, double D, double x, double y, double z, int t1,
@@ -347,6 +384,14 @@ void StartSearch(Model& m, int firstCation, int firstAnion) {
 void GetDistances(Model& m, MessageSink& msg) {
     m.IsCoordination = true;
     StartSearch(m, 1, 1);
+    // Without atoms of one kind the other kind has no ligands; say why,
+    // rather than that the radius is too low.
+    const bool cations = m.AClength > 0, anions = m.AAlength > 0;
+    if (cations != anions) {
+        msg.Show(anions ? NoCationsMessage : NoAnionsMessage);
+        m.IsCoordination = false;
+        return;
+    }
     Search search(m, msg, false);
     if (!search.Centres(true, 1, Clamped(m.AAlength))) return;
     search.Centres(false, 1, Clamped(m.AClength));

@@ -31,6 +31,12 @@ inline std::string MaxCoordinationExceededMessage(std::string_view label) {
 inline std::string CoordinationRadiusTooLowMessage(std::string_view label) {
     return "Maximum coordination radius too low for " + std::string(label) + ".";
 }
+inline constexpr std::string_view NoAnionsMessage =
+    "The structure has no anions: no site has a negative oxidation number, so no coordination "
+    "can be calculated.";
+inline constexpr std::string_view NoCationsMessage =
+    "The structure has no cations: no site has a positive oxidation number, so no coordination "
+    "can be calculated.";
 inline constexpr std::string_view TooManyBondTypesMessage =
     "The structure has more than 50 bond types; bond-type specific thresholds are not "
     "available for it.";
@@ -137,7 +143,9 @@ bool Valid(const Model& m, double Distance, double Near, double Limit);
 // radius) the nearest same-kind distances are computed first. Sets
 // TotACLength / TotAALength and IsCoordination; shows a
 // message and leaves IsCoordination false when an atom gets no valid
-// coordination, and the search then ends at once.
+// coordination, and the search then ends at once. A structure with cations
+// but no anions (or the reverse) is not searched: NoAnionsMessage
+// (NoCationsMessage), IsCoordination false.
 void GetDistances(Model& m, MessageSink& msg);
 
 // Ligands of the generated images, after GetDistances. When the asymmetric

@@ -6,6 +6,7 @@
 #include "calc/charge_distribution.h"
 #include "calc/coordination.h"
 #include "calc/ecoor.h"
+#include "calc/finite_values.h"
 #include "calc/polyhedra.h"
 #include "calc/second_sphere.h"
 #include "model/symmetry.h"
@@ -53,6 +54,11 @@ bool Calculate(Model& m, MessageSink& msg, const CalculationInput& input, Calcul
     CalcMAPD(m, c);
     SecondSphere(m, msg, c);
     LigandsMAPD(m, c);
+    // No value that is not a finite number may reach a report.
+    if (const std::string where = NonFiniteValue(m); !where.empty()) {
+        msg.Show(NonFiniteMessage(where));
+        return false;
+    }
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -35,8 +35,9 @@ struct CalculationInput {
 // Runs the whole calculation on the structure in m for the side given by
 // m.ShowCations and times it. Returns true when it completed (Calculated is
 // then set). Returns false, with the reason already shown through msg, when
-// no structure is loaded, the coordination search failed, or the
-// bond-valence table could not be read.
+// no structure is loaded, the coordination search failed, the
+// bond-valence table could not be read, or some value the reports would show
+// is not a finite number (NonFiniteValue; nothing of the run is shown then).
 bool Calculate(Model& m, MessageSink& msg, const CalculationInput& input,
                CalculationView* view = nullptr);
 

@@ -9,7 +9,7 @@
 // partner with the same length (within 0.001 A) pointing back at this atom's
 // label, the last such slot when several qualify. When the partner's
 // polyhedron holds no such bond (its limit was shorter, it is a hydrogen that
-// kept only its first two ligands, or the exclusion removed the reverse bond)
+// kept only its two nearest ligands, or the exclusion removed the reverse bond)
 // the link is (partner's asymmetric record, 0): slot 0 means "no reverse
 // bond", and every reader of BondIndex[j][2] must skip such bonds.
 #pragma once

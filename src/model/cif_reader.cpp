@@ -9,6 +9,7 @@
 #include <iterator>
 #include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "model/numbers.h"
@@ -21,6 +22,11 @@ namespace {
 
 constexpr std::string_view RightQuote = "\xE2\x80\x99"; // U+2019
 constexpr std::string_view NoCharge = "9.999";          // GetCharge's mark for "no charge"
+// Occupancies, oxidation numbers and site charges beyond this magnitude are
+// refused: the calculation multiplies charges with each other and with
+// multiplicities and sums them over the cell, and every such product must
+// stay a finite number.
+constexpr double MaxAmount = 1e100;
 constexpr std::size_t npos = std::string_view::npos;
 
 // Sites and images are right-aligned in these widths in the atom grid.
@@ -110,11 +116,80 @@ std::string Latin1ToUtf8(std::string_view s) {
     return out;
 }
 
-// The file's bytes as UTF-8 text: a byte-order mark is dropped, bytes that
-// do not form UTF-8 are read as Latin-1.
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 text (little or big endian) as UTF-8; a surrogate without its
+// partner and a last odd byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view s, bool bigEndian) {
+    constexpr char32_t Replacement = 0xFFFD;
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto hi = static_cast<unsigned char>(s[bigEndian ? i : i + 1]);
+        const auto lo = static_cast<unsigned char>(s[bigEndian ? i + 1 : i]);
+        return static_cast<char32_t>((hi << 8) | lo);
+    };
+    std::string out;
+    out.reserve(s.size() / 2);
+    std::size_t i = 0;
+    for (; i + 1 < s.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < s.size()) {
+            const char32_t v = unit(i + 2);
+            if (v >= 0xDC00 && v <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? Replacement : u);
+    }
+    if (i < s.size()) AppendUtf8(out, Replacement);
+    return out;
+}
+
+// UTF-16 without a byte-order mark: at least half of the byte pairs hold a
+// NUL on one side (ASCII text) and none on the other. Returns 1 for little
+// endian, 2 for big endian, 0 otherwise.
+int Utf16WithoutMark(std::string_view s) {
+    if (s.size() < 4) return 0;
+    std::size_t even = 0, odd = 0;
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+        even += s[i] == '\0' ? 1 : 0;
+        odd += s[i + 1] == '\0' ? 1 : 0;
+    }
+    const std::size_t pairs = s.size() / 2;
+    if (even == 0 && 2 * odd >= pairs) return 1;
+    if (odd == 0 && 2 * even >= pairs) return 2;
+    return 0;
+}
+
+// The file's bytes as UTF-8 text: a byte-order mark is dropped, UTF-16
+// (with a byte-order mark, or recognised by its NUL bytes) is converted,
+// bytes that do not form UTF-8 are read as Latin-1.
 std::string DecodeText(std::string_view bytes) {
     constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    constexpr std::string_view Utf16Le = "\xFF\xFE";
+    constexpr std::string_view Utf16Be = "\xFE\xFF";
     if (StartsWith(bytes, Bom)) bytes.remove_prefix(Bom.size());
+    if (StartsWith(bytes, Utf16Le)) return Utf16ToUtf8(bytes.substr(2), false);
+    if (StartsWith(bytes, Utf16Be)) return Utf16ToUtf8(bytes.substr(2), true);
+    if (const int order = Utf16WithoutMark(bytes); order != 0)
+        return Utf16ToUtf8(bytes, order == 2);
     if (IsUtf8(bytes)) return std::string(bytes);
     return Latin1ToUtf8(bytes);
 }
@@ -227,6 +302,12 @@ std::string Field(std::string_view s, int n, bool lastIfMissing = false) {
     }
 }
 
+// Field n of a data row with its standard uncertainty removed ("0.25(1)"
+// gives "0.25"): the numbers of a row, and the type symbol.
+std::string NumberField(std::string_view s, int n) {
+    return RemoveUncertainties(Field(s, n));
+}
+
 // Fields of a loop row where a value may be quoted ('...', "..." or with
 // U+2019) and then holds blanks; a quote closes only before a blank or the end
 // of the line.
@@ -274,12 +355,12 @@ bool EndsLoop(std::string_view line) {
 
 // An oxidation number read with GetCharge: sign ("-" or "") and digits in
 // m.Sgn / m.Charge, the magnitude in value. False when there is no usable
-// number.
+// number (none, or one beyond MaxAmount).
 bool ReadCharge(std::string_view text, Model& m, double& value) {
     GetCharge(text, m.Sgn, m.Charge);
     if (m.Charge == NoCharge) return false;
     const auto v = TryStrToFloat(m.Charge);
-    if (!v || !std::isfinite(*v)) return false;
+    if (!v || !std::isfinite(*v) || std::fabs(*v) > MaxAmount) return false;
     value = *v;
     return true;
 }
@@ -305,6 +386,15 @@ void ForgetStructure(Model& m) {
     m.TotACLength = m.TotAALength = 0;
 }
 
+// Position of the last folder separator of a path, npos when it has none.
+std::size_t LastSeparator(std::string_view path) {
+#ifdef _WIN32
+    return path.find_last_of("/\\");
+#else
+    return path.rfind('/');
+#endif
+}
+
 // Steps 1 and 4-7 of opening a file: the resets before reading.
 void BeginRead(Model& m, const std::string& path) {
     m.FirstBondSpecific = true;
@@ -313,15 +403,9 @@ void BeginRead(Model& m, const std::string& path) {
     m.ShowCations = true;
     m.NearestLimit = false;
 
-    // Title: the file name with its first ".cif" removed; OutPath: its folder.
-#ifdef _WIN32
-    const std::size_t slash = path.find_last_of("/\\");
-#else
-    const std::size_t slash = path.rfind('/');
-#endif
+    const std::size_t slash = LastSeparator(path);
     m.OutPath = slash == npos ? std::string() : path.substr(0, slash + 1);
-    m.Title = slash == npos ? path : path.substr(slash + 1);
-    if (const std::size_t p = m.Title.find(".cif"); p != npos) m.Title.erase(p, 4);
+    m.Title = TitleOf(path);
 
     m.a.clear();
     m.b.clear();
@@ -395,6 +479,7 @@ int& ColumnOf(SiteColumns& c, std::size_t name) {
 struct Site {
     StagingRow row{};
     bool anion = false;
+    double occupancy = 0; // the file's occupancies of its rows, summed
 };
 
 class Reader {
@@ -425,6 +510,8 @@ class Reader {
     bool StageRow(const std::string& row, std::vector<Site>& sites);
     bool SiteCharge(const std::string& typeText, const std::string& row, double& value);
     bool Complete(std::vector<Site>& sites);
+    void RenameDuplicateLabels(std::vector<Site>& sites);
+    void WarnAboutOccupancies(const std::vector<Site>& sites);
 
     Model& m_;
     MessageSink& msg_;
@@ -610,27 +697,34 @@ bool Reader::AtomSites(std::size_t i) {
     std::size_t j = 0;
     if (!Header(i, j)) return false;
 
-    // Data rows up to the end of the loop, without their uncertainties; the
-    // rows holding a "#" are dropped after that test.
-    std::vector<std::string> rows;
+    // Data rows up to the end of the loop. The "#" and "+" tests look at a
+    // row without its uncertainties; the fields are cut from the row as it
+    // stands, and only the numbers lose their uncertainties (StageRow), so a
+    // label such as "O(1)" keeps its parentheses.
+    struct Row {
+        std::string text;  // the cleaned line
+        std::string plain; // the same without uncertainties
+    };
+    std::vector<Row> rows;
     for (; j < clean_.size() && !EndsLoop(clean_[j]); ++j) {
-        std::string row = RemoveUncertainties(clean_[j]);
-        if (row == "Error")
+        std::string plain = RemoveUncertainties(clean_[j]);
+        if (plain == "Error")
             return Fail(std::string(cif_text::StandardDeviationsPrefix) + IntToStr(j + 1));
-        if (!Contains(row, "#")) rows.push_back(std::move(row));
+        if (!Contains(plain, "#")) rows.push_back({clean_[j], std::move(plain)});
     }
 
     // Rows with a "+" first, then the others, each group in file order.
     std::stable_partition(rows.begin(), rows.end(),
-                          [](const std::string& r) { return Contains(r, "+"); });
+                          [](const Row& r) { return Contains(r.plain, "+"); });
 
     // The species of one position (same x, y, z texts) next to each other,
     // in the order of their first row.
     std::unordered_map<std::string, std::size_t> groupOf;
     std::vector<std::vector<std::size_t>> groups;
     for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::string& t = rows[r].text;
         const std::string key =
-            Field(rows[r], col_.x) + Field(rows[r], col_.y) + Field(rows[r], col_.z);
+            NumberField(t, col_.x) + NumberField(t, col_.y) + NumberField(t, col_.z);
         const auto [it, added] = groupOf.try_emplace(key, groups.size());
         if (added) groups.emplace_back();
         groups[it->second].push_back(r);
@@ -639,7 +733,7 @@ bool Reader::AtomSites(std::size_t i) {
     std::vector<Site> sites;
     for (const auto& group : groups)
         for (const std::size_t r : group)
-            if (!StageRow(rows[r], sites)) return false;
+            if (!StageRow(rows[r].text, sites)) return false;
     if (sites.empty()) return Fail(cif_text::NoAtomSites);
     return Complete(sites);
 }
@@ -656,7 +750,7 @@ bool Reader::SiteCharge(const std::string& typeText, const std::string& row, dou
     // Type charges announced without a type loop: the site's own oxidation
     // numbers, when it has them, rather than a list of another file.
     if (typeCharges_ && col_.oxidation < 0) return false;
-    return ReadCharge(col_.oxidation >= 0 ? Field(row, col_.oxidation) : typeText, m_, value);
+    return ReadCharge(col_.oxidation >= 0 ? NumberField(row, col_.oxidation) : typeText, m_, value);
 }
 
 // Step 22: one file row into the staging rows, merged into the row above when
@@ -664,17 +758,17 @@ bool Reader::SiteCharge(const std::string& typeText, const std::string& row, dou
 bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     Site site;
     StagingRow& s = site.row;
-    const std::string label = Field(row, col_.label);
+    const std::string label = Field(row, col_.label); // as written, parentheses and all
     Cell(s, ColLabel) = label;
 
-    const std::string typeText = Field(row, col_.type >= 0 ? col_.type : 0);
+    const std::string typeText = NumberField(row, col_.type >= 0 ? col_.type : 0);
     const std::string symbol = GetSymbol(typeText);
     if (!ValidSymbol(symbol)) return Fail(symbol + std::string(cif_text::InvalidSymbolSuffix));
 
     std::array<double, 3> xyz{};
     const std::array<int, 3> columns{col_.x, col_.y, col_.z};
     for (std::size_t k = 0; k < 3; ++k) {
-        const std::string text = RemoveUncertainties(Field(row, columns[k]));
+        const std::string text = NumberField(row, columns[k]);
         const auto value = TryStrToFloat(text);
         if (text.empty() || !value) return Fail(std::string(cif_text::CoordinatesPrefix) + label);
         // 1 to 7 decimals build the format; more are written with 7 (keeping
@@ -692,11 +786,13 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
         Cell(s, ColX + static_cast<int>(k)) = std::move(out);
     }
 
-    const std::string occupancyText = Field(row, col_.occupancy);
+    const std::string occupancyText = NumberField(row, col_.occupancy);
     const auto occupancy = TryStrToFloat(occupancyText);
     // A negative occupancy is refused too: it would turn the sign of the
     // charge and so make a cation an anion.
-    if (occupancyText.empty() || !occupancy || *occupancy < 0) return Fail(cif_text::Occupancies);
+    if (occupancyText.empty() || !occupancy || *occupancy < 0 || *occupancy > MaxAmount)
+        return Fail(cif_text::Occupancies);
+    site.occupancy = *occupancy;
     Cell(s, ColOccupancy) = FF("0.000", *occupancy);
     Cell(s, ColPopulation) = Cell(s, ColOccupancy) + "." + symbol;
 
@@ -705,8 +801,8 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     const std::string sign = m_.Sgn;
     const double charge = oxidation * *occupancy;
     const std::string magnitude = FF("0.000", charge);
-    if (!std::isfinite(charge) || magnitude == "0.000")
-        return Fail(cif_text::Charges); // a zero charge, however written
+    if (!std::isfinite(charge) || magnitude == "0.000" || std::fabs(charge) > MaxAmount)
+        return Fail(cif_text::Charges); // a zero charge, however written, or an absurd one
     site.anion = sign == "-";
     std::string species = symbol;
     if (species.size() < 3) species.append(3 - species.size(), ' ');
@@ -733,8 +829,11 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
             double chargeAbove = 0;
             double chargeHere = 0;
             if (!ReadCharge(Cell(t, ColCharge), m_, chargeAbove) ||
-                !ReadCharge(Cell(s, ColCharge), m_, chargeHere))
+                !ReadCharge(Cell(s, ColCharge), m_, chargeHere) ||
+                chargeAbove + chargeHere > MaxAmount)
                 return Fail(cif_text::Charges);
+            if (*occupancyAbove + *occupancyHere > MaxAmount) return Fail(cif_text::Occupancies);
+            above.occupancy += site.occupancy;
             Cell(t, ColSymbols) += "-" + Cell(s, ColSymbols);
             Cell(t, ColPopulation) += ":" + Cell(s, ColPopulation);
             Cell(t, ColLabel) += "-" + Cell(s, ColLabel);
@@ -748,6 +847,46 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     return true;
 }
 
+// Everything that works by label (multiplicities, bond links, the charges
+// a ligand site receives) would mix two sites that share a label. The later
+// site in staging order is renamed label + "_" + k, k the smallest number
+// from 2 that no site uses, with a message. The rows merged into one mixed
+// site may share a label: only the joined labels of the sites count.
+void Reader::RenameDuplicateLabels(std::vector<Site>& sites) {
+    std::unordered_set<std::string> used;
+    for (const Site& s : sites)
+        used.insert(Cell(s.row, ColLabel));
+    std::unordered_set<std::string> seen;
+    for (Site& s : sites) {
+        std::string& label = Cell(s.row, ColLabel);
+        if (seen.insert(label).second) continue;
+        long long k = 2;
+        while (used.count(label + "_" + IntToStr(k)) != 0)
+            ++k;
+        const std::string renamed = label + "_" + IntToStr(k);
+        used.insert(renamed);
+        seen.insert(renamed);
+        msg_.Show(std::string(cif_text::DuplicateLabelPrefix) + label + ": the site at " +
+                  Cell(s.row, ColX) + ", " + Cell(s.row, ColX + 1) + ", " + Cell(s.row, ColX + 2) +
+                  " is read as " + renamed + ".");
+        label = renamed;
+    }
+}
+
+// A site whose occupancy (summed over the species of a mixed site) is above
+// 1 is read as it stands, with a warning. Both the file's values and the
+// three-decimal value the calculation uses must be above 1, so that
+// rounding alone (0.2635 + 0.7365 read as 0.264 + 0.737) warns of nothing.
+void Reader::WarnAboutOccupancies(const std::vector<Site>& sites) {
+    for (const Site& s : sites) {
+        const double used = TryStrToFloat(Cell(s.row, ColOccupancy)).value_or(0.0);
+        if (s.occupancy > 1 && used > 1)
+            msg_.Show(std::string(cif_text::OccupancyAboveOnePrefix) + Cell(s.row, ColLabel) +
+                      " has an occupancy of " + Cell(s.row, ColOccupancy) +
+                      ", more than 1. It is read as given.");
+    }
+}
+
 // Steps 24-32: classification, cell, records, expansion, numbering, charge
 // sums and symbols.
 bool Reader::Complete(std::vector<Site>& sites) {
@@ -756,6 +895,9 @@ bool Reader::Complete(std::vector<Site>& sites) {
         std::count_if(sites.begin(), sites.end(), [](const Site& s) { return s.anion; });
     const auto cations = static_cast<std::ptrdiff_t>(sites.size()) - anions;
     if (cations > MaxAtoms || anions > MaxAtoms) return Fail(cif_text::TooManySites);
+
+    RenameDuplicateLabels(sites);
+    WarnAboutOccupancies(sites);
 
     const bool p1 = m_.spacegroup == "P 1";
     m_.SG1.assign(1, StagingRow{});
@@ -896,6 +1038,13 @@ void OpenCancelled(Model& m) {
     m.IsHydrogen = false;
     m.ExZeroW = false;
     EndRead(m);
+}
+
+std::string TitleOf(std::string_view path) {
+    const std::size_t slash = LastSeparator(path);
+    std::string title(slash == npos ? path : path.substr(slash + 1));
+    if (const std::size_t p = title.find(".cif"); p != npos) title.erase(p, 4);
+    return title;
 }
 
 bool StructureLoaded(const Model& m) {

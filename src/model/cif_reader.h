@@ -13,9 +13,21 @@
 // matrices; load the records; expand by symmetry; number the rows; sum the
 // charges.
 //
-// Text: UTF-8 with or without byte-order mark; a file that is not valid UTF-8
-// is read as Latin-1. Line ends CR LF, LF and CR are all accepted; tabs count
-// as blanks.
+// Labels: a label keeps the text of the file ("O(1)"); standard
+// uncertainties are removed from the numbers of a row only. Two sites with
+// the same label would be mixed by everything that works by label, so the
+// later one is renamed (see DuplicateLabelPrefix).
+//
+// Text: UTF-8 with or without byte-order mark; UTF-16 (little or big endian,
+// with a byte-order mark or recognised by its NUL bytes) is converted; a file
+// that is not valid UTF-8 is read as Latin-1. Line ends CR LF, LF and CR are
+// all accepted; tabs count as blanks.
+//
+// Numbers: an occupancy, oxidation number or site charge above 1e100 in
+// magnitude is refused like one that is not a number ("Error reading
+// occupancies." / "Error reading charges."), so that every product the
+// calculation forms from them stays finite. A site whose occupancy (summed
+// over a mixed site) is above 1 is read with a warning.
 //
 // After a failed read nothing of the file is in use: the counts AClength,
 // AAlength, GACLength and GAALength are 0 and the records are blank, so a
@@ -56,6 +68,12 @@ inline constexpr std::string_view NoAtomSites = "No atom sites found in the file
 inline constexpr std::string_view TooManySites =
     "Too many atom sites: at most 1000 cation sites and 1000 anion sites can be read.";
 inline constexpr std::string_view CannotOpenPrefix = "Cannot open file ";
+// "Duplicate atom site label " + label + ": the site at " + x + ", " + y + ", " +
+// z + " is read as " + new label + "." (a warning; reading goes on).
+inline constexpr std::string_view DuplicateLabelPrefix = "Duplicate atom site label ";
+// "Site " + label + " has an occupancy of " + occupancy + ", more than 1. It is
+// read as given." (a warning; reading goes on).
+inline constexpr std::string_view OccupancyAboveOnePrefix = "Site ";
 } // namespace cif_text
 
 // Reads the file at path into the model; every problem is shown through msg.
@@ -72,6 +90,11 @@ bool ReadCifText(std::string_view contents, const std::string& path, Model& m, M
 // reset before the dialog and the settings reset after reading; the loaded
 // structure stays, its coordination data is cleared. timeelapsed2 is kept.
 void OpenCancelled(Model& m);
+
+// The Title a file gets: its name without the folder, the first ".cif"
+// removed ("a/quartz.cif" gives "quartz"). Every output file name starts
+// with it.
+std::string TitleOf(std::string_view path);
 
 // True when a structure is loaded (at least one site in use).
 bool StructureLoaded(const Model& m);

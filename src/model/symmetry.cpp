@@ -5,7 +5,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/calc_express.h"
@@ -21,6 +23,18 @@ constexpr double MinCellEdge = 1.0; // Å
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 constexpr std::string_view InvalidOperatorText = "Invalid symmetry operator: ";
+
+// An operator shifts an atom by a few cells at most; a larger translation
+// would only cost the coordinates their precision.
+constexpr double MaxTranslation = 1000;
+// Rotation entries this large cannot come from a crystal's operators; the
+// bound keeps the determinant exact in double arithmetic.
+constexpr double MaxRotationEntry = 1e5;
+// An image this close to a row it is compared with is that row's position.
+constexpr double SamePosition = 0.01; // A
+// Relative tolerance of the comparison of the cell metric with its image
+// under an operator.
+constexpr double MetricTolerance = 1e-3;
 constexpr std::string_view TooManyAtomsText =
     "Too many atoms in the unit cell: at most 1000 cations and 1000 anions are allowed.";
 
@@ -75,42 +89,121 @@ CoordKey KeyOf(std::string_view text) {
     return {TryStrToFloat(cut).value_or(NaN), Tolerance(TextDecimals(cut))};
 }
 
+// Whether two fractional positions lie within SamePosition of each other
+// in Cartesian distance, over every lattice translation (the shortest
+// distance, also in oblique cells).
+class Closeness {
+  public:
+    explicit Closeness(const Model& m) {
+        for (int i = 0; i < 3; ++i) {
+            double norm = 0;
+            for (int j = 0; j < 3; ++j) {
+                tm_[i][j] = m.TM[i + 1][j + 1];
+                norm += m.TMT[i + 1][j + 1] * m.TMT[i + 1][j + 1];
+            }
+            // A vector v has fractional components TMT v, so a translation t
+            // can bring d within SamePosition only when |d_i - t_i| is at
+            // most SamePosition times the norm of row i of TMT.
+            reach_[i] = SamePosition * std::sqrt(norm);
+        }
+    }
+
+    // d: the difference of the two fractional positions.
+    bool Near(const std::array<double, 3>& d) const {
+        std::array<int, 3> lo{}, hi{};
+        for (std::size_t i = 0; i < 3; ++i) {
+            double l = std::ceil(d[i] - reach_[i] - 1e-12);
+            double h = std::floor(d[i] + reach_[i] + 1e-12);
+            if (!(l <= h)) return false; // no translation reaches (also NaN)
+            // A cell with lattice vectors shorter than about SamePosition is
+            // no crystal's; there only the translations next to d are tried.
+            if (h - l > 2) {
+                l = std::round(d[i]) - 1;
+                h = l + 2;
+            }
+            lo[i] = static_cast<int>(l);
+            hi[i] = static_cast<int>(h);
+        }
+        for (int t1 = lo[0]; t1 <= hi[0]; ++t1)
+            for (int t2 = lo[1]; t2 <= hi[1]; ++t2)
+                for (int t3 = lo[2]; t3 <= hi[2]; ++t3) {
+                    const double f[3] = {d[0] - t1, d[1] - t2, d[2] - t3};
+                    double sum = 0;
+                    for (std::size_t i = 0; i < 3; ++i) {
+                        const double v = tm_[i][0] * f[0] + tm_[i][1] * f[1] + tm_[i][2] * f[2];
+                        sum += v * v;
+                    }
+                    if (sum < SamePosition * SamePosition) return true;
+                }
+        return false;
+    }
+
+  private:
+    double tm_[3][3] = {};
+    std::array<double, 3> reach_{};
+};
+
+// One position of the duplicate test: the keys of its three coordinate
+// texts and their full values.
+struct Position {
+    std::array<CoordKey, 3> key;
+    std::array<double, 3> value{NaN, NaN, NaN};
+};
+
+Position PositionOf(const std::string& x, const std::string& y, const std::string& z) {
+    Position p;
+    const std::array<const std::string*, 3> texts{&x, &y, &z};
+    for (std::size_t c = 0; c < 3; ++c) {
+        p.key[c] = KeyOf(*texts[c]);
+        p.value[c] = TryStrToFloat(*texts[c]).value_or(NaN);
+    }
+    return p;
+}
+
 // The coordinates of staging rows, kept as numbers for the duplicate test.
-// Comparing a candidate with a row here gives the same answer as
-// EqualCoords(row text, candidate text) on the 7-character cuts: padding
-// decimals with zeros does not change a value, and the tolerance depends on
-// the row's text alone.
+// A candidate is a duplicate of a row when every coordinate is equal within
+// the row's text precision, as EqualCoords(row text, candidate text) on the
+// 7-character cuts would say (padding decimals with zeros does not change a
+// value, and the tolerance depends on the row's text alone), or when the two
+// lie within SamePosition in Cartesian distance (Closeness): coordinates
+// written with few decimals, or off in the last digit, or on either side of
+// a cell face, are one position.
 class PositionTable {
   public:
+    explicit PositionTable(const Closeness& near) : near_(near) {}
     void Reserve(std::size_t n) {
-        for (auto* v : {&x_, &y_, &z_, &tx_, &ty_, &tz_})
+        for (auto* v : {&x_, &y_, &z_, &tx_, &ty_, &tz_, &fx_, &fy_, &fz_})
             v->reserve(n);
     }
-    void Add(const std::array<CoordKey, 3>& k) {
-        x_.push_back(k[0].value);
-        y_.push_back(k[1].value);
-        z_.push_back(k[2].value);
-        tx_.push_back(k[0].tolerance);
-        ty_.push_back(k[1].tolerance);
-        tz_.push_back(k[2].tolerance);
+    void Add(const Position& p) {
+        x_.push_back(p.key[0].value);
+        y_.push_back(p.key[1].value);
+        z_.push_back(p.key[2].value);
+        tx_.push_back(p.key[0].tolerance);
+        ty_.push_back(p.key[1].tolerance);
+        tz_.push_back(p.key[2].tolerance);
+        fx_.push_back(p.value[0]);
+        fy_.push_back(p.value[1]);
+        fz_.push_back(p.value[2]);
     }
-    void Add(const StagingRow& row) {
-        Add({KeyOf(row[ColX]), KeyOf(row[ColX + 1]), KeyOf(row[ColX + 2])});
-    }
-    // True when some row holds the position (cx, cy, cz), each coordinate
-    // being the value of a candidate's cut text.
-    bool Contains(double cx, double cy, double cz) const {
+    void Add(const StagingRow& row) { Add(PositionOf(row[ColX], row[ColX + 1], row[ColX + 2])); }
+    // True when some row holds the position of the candidate c.
+    bool Contains(const Position& c) const {
+        const double cx = c.key[0].value, cy = c.key[1].value, cz = c.key[2].value;
         const std::size_t n = x_.size();
         for (std::size_t i = 0; i < n; ++i) {
             if (std::fabs(cx - x_[i]) < tx_[i] && std::fabs(cy - y_[i]) < ty_[i] &&
                 std::fabs(cz - z_[i]) < tz_[i])
+                return true;
+            if (near_.Near({c.value[0] - fx_[i], c.value[1] - fy_[i], c.value[2] - fz_[i]}))
                 return true;
         }
         return false;
     }
 
   private:
-    std::vector<double> x_, y_, z_, tx_, ty_, tz_;
+    const Closeness& near_;
+    std::vector<double> x_, y_, z_, tx_, ty_, tz_, fx_, fy_, fz_;
 };
 
 // One component of an operator, parsed once and evaluated for every atom.
@@ -125,7 +218,112 @@ struct Component {
 struct ParsedOperator {
     std::string text;
     std::array<Component, 3> comp;
+    // The affine form: component c = sum over k of R[c][k] * x_k + t[c].
+    std::array<std::array<int, 3>, 3> R{};
+    std::array<double, 3> t{};
 };
+
+// Value of one component at the point p; NaN when it cannot be evaluated.
+double Evaluate(const Component& comp, const std::array<double, 3>& p) {
+    std::vector<double> values(static_cast<std::size_t>(comp.count));
+    for (std::size_t k = 0; k < values.size(); ++k)
+        values[k] = p[static_cast<std::size_t>(comp.axis[k])];
+    try {
+        return comp.ce.calc(values, 2);
+    } catch (const FormulaError&) {
+        return NaN;
+    }
+}
+
+// Only x, y, z, numbers and arithmetic: function names (sin, abs, h ...)
+// have no place in an operator.
+bool OperatorCharacters(std::string_view op) {
+    return op.find_first_not_of("0123456789.eExyzXYZ+-*/(), ") == std::string_view::npos;
+}
+
+// Finds the affine form of a parsed operator and checks that it is one a
+// crystal can have: every component t + sum of integer multiples of x, y, z
+// (checked at points other than those that gave the coefficients), a
+// translation of at most MaxTranslation, and a rotation of determinant +1
+// or -1.
+bool AffineForm(ParsedOperator& op) {
+    static constexpr std::array<std::array<double, 3>, 3> Trials{
+        {{0.3, -0.7, 0.45}, {-2.5, 1.25, 3.75}, {7.125, 11.5, -9.875}}};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const Component& comp = op.comp[c];
+        const double t = Evaluate(comp, {0, 0, 0});
+        if (!std::isfinite(t) || std::fabs(t) > MaxTranslation) return false;
+        op.t[c] = t;
+        for (std::size_t k = 0; k < 3; ++k) {
+            std::array<double, 3> unit{};
+            unit[k] = 1;
+            const double coefficient = Evaluate(comp, unit) - t;
+            const double whole = std::round(coefficient);
+            if (!std::isfinite(coefficient) || std::fabs(coefficient - whole) > 1e-9 ||
+                std::fabs(whole) > MaxRotationEntry)
+                return false;
+            op.R[c][k] = static_cast<int>(whole);
+        }
+        for (const auto& p : Trials) {
+            double expected = t;
+            double scale = 1 + std::fabs(t);
+            for (std::size_t k = 0; k < 3; ++k) {
+                expected += op.R[c][k] * p[k];
+                scale += std::fabs(op.R[c][k] * p[k]);
+            }
+            const double value = Evaluate(comp, p);
+            if (!(std::fabs(value - expected) <= 1e-9 * scale)) return false;
+        }
+    }
+    const auto& R = op.R;
+    auto r = [&R](std::size_t i, std::size_t j) { return static_cast<double>(R[i][j]); };
+    const double det = r(0, 0) * (r(1, 1) * r(2, 2) - r(1, 2) * r(2, 1)) -
+                       r(0, 1) * (r(1, 0) * r(2, 2) - r(1, 2) * r(2, 0)) +
+                       r(0, 2) * (r(1, 0) * r(2, 1) - r(1, 1) * r(2, 0));
+    return det == 1 || det == -1;
+}
+
+// The cell parameters that disagree with an operator: the metric tensor G of
+// the cell against its image R^T G R, element by element, relative to the
+// lengths of the two axes. Empty when the operator keeps the metric.
+std::vector<std::string_view> MetricMismatch(const Model& m, const ParsedOperator& op) {
+    const double edge[3] = {m.va, m.vb, m.vc};
+    const double cosine[3] = {std::cos(m.ralpha), std::cos(m.rbeta), std::cos(m.rgamma)};
+    double G[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            G[i][j] = edge[i] * edge[j] * (i == j ? 1.0 : cosine[3 - i - j]);
+    // The element (i, j) belongs to an edge (i = j) or to the angle between
+    // the two axes.
+    static constexpr std::string_view Names[3][3] = {
+        {"a", "gamma", "beta"}, {"gamma", "b", "alpha"}, {"beta", "alpha", "c"}};
+    bool wrong[3][3] = {};
+    for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t j = i; j < 3; ++j) {
+            double rotated = 0;
+            for (std::size_t k = 0; k < 3; ++k)
+                for (std::size_t l = 0; l < 3; ++l)
+                    rotated += op.R[k][i] * G[k][l] * op.R[l][j];
+            const double scale = edge[i] * edge[j];
+            wrong[i][j] = !(std::fabs(rotated - G[i][j]) <= MetricTolerance * scale);
+        }
+    std::vector<std::string_view> names;
+    for (const auto& [i, j] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{2, 2}, std::pair{1, 2},
+                               std::pair{0, 2}, std::pair{0, 1}})
+        if (wrong[i][j]) names.push_back(Names[i][j]);
+    return names;
+}
+
+std::string MetricWarning(const std::string& op, const std::vector<std::string_view>& names) {
+    std::string list;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k > 0) list += k + 1 == names.size() ? " and " : ", ";
+        list += names[k];
+    }
+    return (names.size() == 1 ? "The cell parameter " + list + " does not fit"
+                              : "The cell parameters " + list + " do not fit") +
+           " the symmetry operator " + op + "; the structure is read as it stands.";
+}
 
 constexpr std::array<std::string_view, 3> Names{"x", "y", "z"};
 
@@ -134,8 +332,9 @@ char LowerAscii(char c) {
 }
 
 // Parses the three components of op. False when op does not have exactly
-// three non-empty comma-separated parts, or a part does not parse or names a
-// variable other than x, y, z.
+// three non-empty comma-separated parts, or a part does not parse, names a
+// variable other than x, y, z or a function, or the whole is not the affine
+// map of a crystal's symmetry operator (AffineForm).
 bool ParseOperator(const std::string& op, ParsedOperator& out) {
     std::size_t commas = 0;
     std::size_t start = 0;
@@ -146,7 +345,7 @@ bool ParseOperator(const std::string& op, ParsedOperator& out) {
             start = p + 1;
         }
     }
-    if (commas != 2) return false;
+    if (commas != 2 || !OperatorCharacters(op)) return false;
 
     out.text = op;
     for (int c = 0; c < 3; ++c) {
@@ -173,14 +372,14 @@ bool ParseOperator(const std::string& op, ParsedOperator& out) {
             return false;
         }
     }
-    return true;
+    return AffineForm(out);
 }
 
 // The expansion of one run: the operators, the coordinate format and the two
 // position tables.
 class Expansion {
   public:
-    Expansion(Model& m, int decimals) : m_(m) {
+    Expansion(Model& m, int decimals) : m_(m), near_(m), all_(near_), anions_(near_) {
         DecForm(decimals, fmt_);
         one_ = "1." + std::string(static_cast<std::size_t>(decimals), '0');
         zero_ = FF(fmt_, 0.0);
@@ -223,7 +422,6 @@ class Expansion {
         std::vector<double> values(3);
         for (const ParsedOperator& op : ops_) {
             std::array<std::string, 3> texts;
-            std::array<CoordKey, 3> keys;
             for (std::size_t c = 0; c < 3; ++c) {
                 const Component& comp = op.comp[c];
                 values.resize(static_cast<std::size_t>(comp.count));
@@ -243,23 +441,24 @@ class Expansion {
                 if (v < 0) v += 1.0; // translations below -3 still land in the cell
                 texts[c] = FF(fmt_, v);
                 if (texts[c] == one_) texts[c] = zero_;
-                keys[c] = KeyOf(texts[c]);
             }
+            const Position position = PositionOf(texts[0], texts[1], texts[2]);
             const PositionTable& against = anion ? anions_ : all_;
-            if (against.Contains(keys[0].value, keys[1].value, keys[2].value)) continue;
+            if (against.Contains(position)) continue;
             if (sites + generated + 1 > MaxAtoms) {
                 failure_ = std::string(TooManyAtomsText);
                 return false;
             }
             AppendRow(site, anion, op.text, texts);
-            all_.Add(keys);
-            if (anion) anions_.Add(keys);
+            all_.Add(position);
+            if (anion) anions_.Add(position);
             ++generated;
         }
         return true;
     }
 
     const std::string& failure() const { return failure_; }
+    const std::vector<ParsedOperator>& operators() const { return ops_; }
 
   private:
     void AppendRow(const TAtoms& site, bool anion, const std::string& op,
@@ -286,6 +485,7 @@ class Expansion {
     std::string one_;
     std::string zero_;
     std::vector<ParsedOperator> ops_;
+    Closeness near_;
     PositionTable all_;
     PositionTable anions_;
     std::string failure_;
@@ -382,6 +582,14 @@ bool GenerateAtoms(Model& m, MessageSink& msg) {
     Expansion run(m, nd);
     bool ok = run.ParseOperators();
     if (ok) {
+        // A cell that does not fit the operators (an edge slightly off in a
+        // trigonal cell) gives images at the wrong distances: told, once.
+        for (const ParsedOperator& op : run.operators()) {
+            const auto names = MetricMismatch(m, op);
+            if (names.empty()) continue;
+            msg.Show(MetricWarning(op.text, names));
+            break;
+        }
         run.LoadSites(sites);
         m.SG1.reserve(static_cast<std::size_t>(sites) + 2 * MaxAtoms + 1);
         for (int i = 1; ok && i <= m.AClength; ++i)

@@ -27,12 +27,22 @@ bool TransformationMatrix(Model& m);
 // positions of the duplicate test from the staging rows. Image coordinates
 // are written with the most decimals among the site coordinate texts (1..7).
 // Operators come from m.SymOpArray (entry 0, "x,y,z", is skipped); each must
-// have three non-empty comma-separated components in x, y, z (either case).
-// Returns false after showing a message when an operator cannot be evaluated
-// ("Invalid symmetry operator: " + operator; also for a result that is not a
-// finite number) or when the images would not fit into the 1000 records of
-// AC or AA ("Too many atoms in the unit cell: ..."); the staging table then
-// holds no image and both image counts are 0.
+// have three non-empty comma-separated components in x, y, z (either case),
+// numbers and + - * / ( ), and be the affine map of a crystal's operator:
+// each component a sum of integer multiples of x, y, z plus a translation of
+// at most 1000, the integer rotation of determinant +1 or -1.
+// An image is a duplicate of a row it is compared with when their coordinate
+// texts are equal within the row's precision (EqualCoords) or when the two
+// positions lie within 0.01 A of each other, lattice translations taken into
+// account.
+// When an operator does not keep the cell's metric (relative tolerance
+// 1e-3) a warning names the operator and the cell parameters that disagree,
+// once per file, and the expansion goes on.
+// Returns false after showing a message when an operator is not such a map
+// or cannot be evaluated ("Invalid symmetry operator: " + operator; also for
+// a result that is not a finite number) or when the images would not fit
+// into the 1000 records of AC or AA ("Too many atoms in the unit cell:
+// ..."); the staging table then holds no image and both image counts are 0.
 bool GenerateAtoms(Model& m, MessageSink& msg);
 
 // Writes the multiplicity of every asymmetric site and of its images into

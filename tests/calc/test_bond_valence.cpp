@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -135,6 +136,15 @@ TEST(BvsTableLookup, LinesFieldsAndFirstMatch) {
         {"R0 not a number", Header() + "Fe 3   O  -2    ?    0.37  a\n" + body, std::nullopt},
         {"b zero", Header() + "Fe 3   O  -2    1.7    0  a\n" + body, std::nullopt},
         {"short line", Header() + "Fe 3   O  -2  1.7\n" + body, std::nullopt},
+        {"R0 zero", Header() + "Fe 3   O  -2    0    0.37  a\n" + body, std::nullopt},
+        {"R0 negative", Header() + "Fe 3   O  -2    -1.7    0.37  a\n" + body, std::nullopt},
+        {"R0 of 10 A", Header() + "Fe 3   O  -2    10    0.37  a\n" + body, std::nullopt},
+        {"R0 just below 10 A", Header() + "Fe 3   O  -2    9.99    0.37  a\n" + body, 9.99, 0.37},
+        {"b of 0.01 A", Header() + "Fe 3   O  -2    1.7    0.01  a\n" + body, std::nullopt},
+        {"b just above 0.01 A", Header() + "Fe 3   O  -2    1.7    0.011  a\n" + body, 1.7, 0.011},
+        {"b of 5 A", Header() + "Fe 3   O  -2    1.7    5  a\n" + body, std::nullopt},
+        {"b negative", Header() + "Fe 3   O  -2    1.7    -0.37  a\n" + body, std::nullopt},
+        {"b huge", Header() + "Fe 3   O  -2    1.7    1e300  a\n" + body, std::nullopt},
     };
     const struct {
         const char* name;
@@ -155,6 +165,31 @@ TEST(BvsTableLookup, LinesFieldsAndFirstMatch) {
             }
         }
     }
+}
+
+TEST(BvsTableLookup, ParameterLines) {
+    const struct {
+        const char* name;
+        std::string text;
+        bool parameters;
+    } cases[] = {
+        {"empty", "", false},
+        {"the header alone", Header(), false},
+        {"a parameter line only in the header",
+         Header().substr(14) + "Fe 3   O  -2    1.759    0.37     a   ?\n", false},
+        {"lines without parameters", Header() + "# comment\nFe 3 O -2\nx x x x 1.7 ?\n", false},
+        {"parameters out of range", Header() + "Fe 3   O  -2    12    0.37\nFe 3 O -2 1.7 7\n",
+         false},
+        {"one parameter line", Header() + "# comment\nFe 3   O  -2    1.759    0.37\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(BvsTable::FromText(c.text).HasParameterLines(), c.parameters);
+    }
+    // The shipped table has them.
+    const auto shipped = ReadBvsTable(KEVO_SOURCE_DIR "/data/bvsparm.cif");
+    ASSERT_TRUE(shipped.has_value());
+    EXPECT_TRUE(shipped->HasParameterLines());
 }
 
 TEST_F(BvsTest, RockSaltAgainstTheShippedTable) {
@@ -275,13 +310,23 @@ TEST_F(BvsTest, MissingParametersKeepTheFirstMissingKey) {
 
 TEST_F(BvsTest, UnreadableTableEndsTheCalculation) {
     const std::string missing = std::string(KEVO_TEST_DATA_DIR) + "/no-such-dir/bvsparm.cif";
+    const std::string unrelated = std::string(KEVO_TEST_DATA_DIR) + "/cif/ilmenite_mixed.cif";
+    const std::string empty =
+        (std::filesystem::temp_directory_path() / "kevo-empty-bvs.cif").string();
+    std::ofstream(empty, std::ios::binary).flush();
     const struct {
         const char* name;
         std::string path;
+        std::string message;
     } cases[] = {
-        {"no path", ""},
-        {"no such file", missing},
-        {"a directory", KEVO_SOURCE_DIR},
+        {"no path", "", "Cannot open the bond-valence parameter file bvsparm.cif."},
+        {"no such file", missing, "Cannot open the bond-valence parameter file " + missing + "."},
+        {"a directory", KEVO_SOURCE_DIR,
+         "Cannot open the bond-valence parameter file " KEVO_SOURCE_DIR "."},
+        {"an empty file", empty,
+         "The bond-valence parameter file " + empty + " holds no parameter lines."},
+        {"an unrelated file", unrelated,
+         "The bond-valence parameter file " + unrelated + " holds no parameter lines."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,7 +334,8 @@ TEST_F(BvsTest, UnreadableTableEndsTheCalculation) {
         RockSalt(2.82);
         EXPECT_FALSE(IteratedKevo(m, s, c.path));
         ASSERT_EQ(s.texts.size(), 1u);
-        EXPECT_EQ(s.texts[0], "Cannot open the bond-valence parameter file bvsparm.cif.");
+        EXPECT_EQ(s.texts[0], c.message);
+        EXPECT_EQ(BvsTableProblem(c.path), c.message);
         m.AC[1].Reset();
         m.AA[1].Reset();
     }

@@ -607,6 +607,24 @@ TEST(ChargeDistribution, FormulaAmountsAreAddedThroughTheirText) {
     EXPECT_EQ(m->ChargeFormula, "Ti0.999 O1.500 Cl0.500 ");
 }
 
+TEST(ChargeDistribution, FormulaAmountsBeyondTheNumberRangeDoNotThrow) {
+    // Two sites whose amounts are finite but whose sum is not: the formula
+    // shows INF (which stops the pipeline) instead of throwing on its text.
+    auto m = Model::Create();
+    m->AClength = 2;
+    m->AAlength = 1;
+    Site(m->AC[1], "1.000.Na", 1, 1);
+    Site(m->AC[2], "1.000.Na", 1, 1);
+    Site(m->AA[1], "1.000.Cl", -1, 2);
+    const FormulaFactor huge = [](const TAtoms& a) { return a.effcharge > 0 ? 1e308 : 1.0; };
+    const FormulaFactor nan = [](const TAtoms&) { return std::nan(""); };
+    std::string formula;
+    EXPECT_NO_THROW(formula = SiteFormula(*m, huge, huge));
+    EXPECT_EQ(formula.substr(0, 6), "NaINF ");
+    EXPECT_NO_THROW(formula = SiteFormula(*m, nan, nan));
+    EXPECT_EQ(formula, "NaNAN ClNAN ");
+}
+
 // --- Size -------------------------------------------------------------------------------
 
 // 1000 heteroligand cations and 1000 anions in a ring: the label sums and the

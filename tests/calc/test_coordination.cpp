@@ -348,24 +348,65 @@ TEST(CoordSearch, NearestLimitBoundsEachPolyhedron) {
     }
 }
 
-TEST(CoordSearch, HydrogenKeepsItsFirstTwoLigands) {
+TEST(CoordSearch, HydrogenKeepsItsTwoNearestLigands) {
+    // Three oxygens within the hydrogen radius: O1 at 1.9 A, O2 at 1.0 A, O3
+    // at 1.5 A. Whatever their order, the hydrogen and its image keep O2 and
+    // O3, in discovery order; each oxygen keeps the hydrogen.
+    struct Oxygen {
+        const char* label;
+        double x, y, z;
+    };
+    const Oxygen O1{"O1", 0.69, 0.5, 0.5}, O2{"O2", 0.5, 0.6, 0.5}, O3{"O3", 0.5, 0.5, 0.65};
+    const std::vector<std::vector<Oxygen>> orders = {{O1, O2, O3}, {O1, O3, O2}, {O2, O1, O3},
+                                                     {O2, O3, O1}, {O3, O1, O2}, {O3, O2, O1}};
+    for (const auto& order : orders) {
+        std::string name;
+        for (const Oxygen& o : order)
+            name += std::string(o.label) + " ";
+        SCOPED_TRACE(name);
+        auto m = Model::Create();
+        SetCell(*m, 10, 10, 10);
+        const TAtoms& h = AddSite(*m, "H1", "H", 1, 0.5, 0.5, 0.5);
+        for (const Oxygen& o : order)
+            AddSite(*m, o.label, "O", -2, o.x, o.y, o.z);
+        // Images of the hydrogen and its oxygens 4 A along c, out of reach
+        // of the sites.
+        AddImage(*m, h, "x,y,z+2/5", 0.5, 0.5, 0.9);
+        for (int i = 1; i <= 3; ++i) {
+            const TAtoms& o = m->AA[i];
+            AddImage(*m, o, "x,y,z+2/5", o.X, o.Y, o.Z + 0.4);
+        }
+        m->MaxR = 4.0;
+        m->MaxH = 2.0;
+        RecordingSink msg;
+        GetDistances(*m, msg);
+        GetGenDistances(*m, msg);
+        ASSERT_TRUE(msg.texts.empty());
+        std::vector<std::string> expected;
+        for (const Oxygen& o : order)
+            if (o.label != std::string("O1")) expected.push_back(std::string(o.label) + " (0,0,0)");
+        EXPECT_EQ(Ligands(m->AC[1]), expected);
+        const TAtoms& image = m->AC[2];
+        ASSERT_EQ(image.Coor, 2);
+        for (int k = 1; k <= 2; ++k) {
+            EXPECT_EQ(image.BondingAtoms[k] + " " + image.BondSymTrans[k], expected[k - 1]);
+            EXPECT_NEAR(image.Dist[k], m->AC[1].Dist[k], 1e-12);
+        }
+        EXPECT_TRUE(m->IsHydrogen);
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(m->AA[i].Coor, 1);
+    }
+}
+
+TEST(CoordSearch, HydrogenRadiusTooShortForAnOxygen) {
     auto m = Model::Create();
     SetCell(*m, 10, 10, 10);
     AddSite(*m, "H1", "H", 1, 0.5, 0.5, 0.5);
     AddSite(*m, "O1", "O", -2, 0.69, 0.5, 0.5); // 1.9 A
     AddSite(*m, "O2", "O", -2, 0.5, 0.6, 0.5);  // 1.0 A
-    AddSite(*m, "O3", "O", -2, 0.5, 0.5, 0.65); // 1.5 A
     m->MaxR = 4.0;
-    m->MaxH = 2.0;
-    RecordingSink msg;
-    GetDistances(*m, msg);
-    ASSERT_TRUE(msg.texts.empty());
-    EXPECT_EQ(Ligands(m->AC[1]), (std::vector<std::string>{"O1 (0,0,0)", "O2 (0,0,0)"}));
-    EXPECT_TRUE(m->IsHydrogen);
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(m->AA[i].Coor, 1);
-
     m->MaxH = 1.6; // O1 at 1.9 A keeps no ligand at all
+    RecordingSink msg;
     GetDistances(*m, msg);
     EXPECT_EQ(msg.texts, std::vector<std::string>{"Maximum coordination radius too low for O1."});
 }

@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "calc/finite_values.h"
 #include "calc/pipeline.h"
 #include "model/cif_reader.h"
 #include "model/messages.h"
@@ -231,6 +234,67 @@ TEST(Pipeline, StopsWithAMessage) {
     ASSERT_EQ(msg.texts.size(), 1u);
     EXPECT_EQ(msg.texts[0], "Maximum coordination radius too low for O.");
     EXPECT_FALSE(m->Calculated);
+}
+
+TEST(Pipeline, ValuesThatAreNotFiniteAreFound) {
+    auto m = Model::Create();
+    RecordingSink msg;
+    ASSERT_TRUE(ReadCifFile(KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif", *m, msg));
+    ASSERT_TRUE(Calculate(*m, msg, {kBvs}));
+    ASSERT_EQ(NonFiniteValue(*m), "");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        std::function<void(Model&)> spoil;
+        std::string where;
+    } cases[] = {
+        {"an atom's own value", [&](Model& x) { x.AA[1].Kevo = nan; }, "Cl1"},
+        {"a bond's value", [&](Model& x) { x.AC[1].BW[6] = inf; }, "Na1"},
+        {"a bond valence", [&](Model& x) { x.AA[1].deltaBVS[1] = -inf; }, "Cl1"},
+        {"the ratio qX/QX", [](Model& x) { x.AC[1].QX = -1e-320; }, "Na1"},
+        // Na1's bonds over the charge Cl1 received.
+        {"a bond's charge over its ligand's", [](Model& x) { x.AA[1].QA = 1e-320; }, "Na1"},
+        {"a global value", [&](Model& x) { x.GII = inf; }, "the global instability index"},
+        {"a formula", [](Model& x) { x.ChargeFormula = "Na4.000 ClNAN "; },
+         "the CD-derived formula"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Calculate(*m, msg, {kBvs}));
+        c.spoil(*m);
+        EXPECT_EQ(NonFiniteValue(*m), c.where);
+    }
+    EXPECT_EQ(NonFiniteMessage("Na1"), "The calculation gives a value that is not a finite number "
+                                       "for Na1 and stops. Check the occupancies, oxidation "
+                                       "numbers and positions of the file.");
+
+    // A calculation that overflows stops with the message and shows nothing.
+    msg.texts.clear();
+    ASSERT_TRUE(
+        ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/robust/dense-rocksalt.cif", *m, msg));
+    RecordingView view(true);
+    EXPECT_FALSE(Calculate(
+        *m, msg, {std::string(KEVO_TEST_DATA_DIR) + "/robust/bvs/bvs-overflow.cif"}, &view));
+    EXPECT_EQ(msg.texts, std::vector<std::string>{NonFiniteMessage("Na1")});
+    EXPECT_FALSE(m->Calculated);
+    EXPECT_EQ(view.calls, std::vector<std::string>{"caption Coordination geometry"});
+}
+
+TEST(Pipeline, AStructureWithoutAnionsOrCations) {
+    auto m = Model::Create();
+    for (const auto& [file, message] :
+         {std::pair{"no-anions.cif", "The structure has no anions: no site has a negative "
+                                     "oxidation number, so no coordination can be calculated."},
+          std::pair{"no-cations.cif", "The structure has no cations: no site has a positive "
+                                      "oxidation number, so no coordination can be calculated."}}) {
+        SCOPED_TRACE(file);
+        RecordingSink msg;
+        ASSERT_TRUE(ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/robust/" + file, *m, msg));
+        EXPECT_FALSE(Calculate(*m, msg, {kBvs}));
+        EXPECT_EQ(msg.texts, std::vector<std::string>{message});
+        EXPECT_FALSE(m->IsCoordination);
+    }
 }
 
 } // namespace

@@ -244,7 +244,7 @@ TEST(PolyLinks, RockSaltBondsPointBack) {
 }
 
 TEST(PolyLinks, MissingReverseBondLinksTheSiteWithSlotZero) {
-    // H1 keeps O1 and O2 only, so O3's bond to H1 has no reverse bond. O4's
+    // H1 keeps its two nearest, O2 and O3, so O1's bond to H1 has no reverse bond. O4's
     // only ligand is the image *H1 (record 2); H1 itself has no bond to O4,
     // and the link names the site H1, not the image.
     auto m = Model::Create();
@@ -262,16 +262,16 @@ TEST(PolyLinks, MissingReverseBondLinksTheSiteWithSlotZero) {
         Assemble(*m, msg);
         ASSERT_TRUE(msg.texts.empty()) << msg.texts.front();
         EXPECT_EQ(m->AC[1].Coor, 2);
-        EXPECT_EQ(m->AA[3].BondIndex[1][1], 1);
-        EXPECT_EQ(m->AA[3].BondIndex[1][2], 0);
+        EXPECT_EQ(m->AA[1].BondIndex[1][1], 1);
+        EXPECT_EQ(m->AA[1].BondIndex[1][2], 0);
         EXPECT_EQ(m->AA[4].BondingAtoms[1], "*H1");
         EXPECT_EQ(m->AA[4].BondIndex[1][1], 1);
         EXPECT_EQ(m->AA[4].BondIndex[1][2], 0);
         // Bonds with a reverse bond are linked to it.
         EXPECT_EQ(m->AC[1].BondIndex[1][1], 2); // O2 at 1.0 A sorts first
         EXPECT_EQ(m->AC[1].BondIndex[1][2], 1);
-        EXPECT_EQ(m->AA[1].BondIndex[1][1], 1);
-        EXPECT_EQ(m->AA[1].BondIndex[1][2], 2);
+        EXPECT_EQ(m->AA[3].BondIndex[1][1], 1);
+        EXPECT_EQ(m->AA[3].BondIndex[1][2], 2); // O3 at 1.5 A is H1's second bond
         EXPECT_EQ(m->AC[2].BondIndex[1][1], 4); // the image's bond to O4
         EXPECT_EQ(m->AC[2].BondIndex[1][2], 1);
     }

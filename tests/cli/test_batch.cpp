@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "batch.h"
+#include "cli_test_support.h"
 #include "model/model.h"
 #include "reports/report_file.h"
 
@@ -15,17 +17,11 @@ namespace kevo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadFile;
+using testing::StringConsole;
 
 fs::path TempDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("kevo-batch-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return testing::TempDir("batch-" + name);
 }
 
 TEST(Batch, JsonRecordOfBothOrientations) {
@@ -205,6 +201,79 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_FALSE(WriteFileAtomically(target.string(), "new", error));
     EXPECT_EQ(error.rfind("Cannot write " + target.string() + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadFile(target), "old");
+}
+
+TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
+    const fs::path dir = TempDir("collide");
+    const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    for (const char* sub : {"a", "b"}) {
+        fs::create_directories(dir / sub);
+        fs::copy_file(example, dir / sub / "quartz.cif");
+    }
+    fs::copy_file(example, dir / "a" / "other.cif");
+    const std::string a = (dir / "a" / "quartz.cif").string();
+    const std::string b = (dir / "b" / "quartz.cif").string();
+    const std::string other = (dir / "a" / "other.cif").string();
+    const std::string aAgain = (dir / "a" / "." / "quartz.cif").string();
+    const fs::path out = dir / "out";
+    fs::create_directories(out);
+
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.json = true;
+    s.out_dir = out.string();
+    const std::string outQuartz = (out / "quartz-CC-D.out").string();
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        bool useOut;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"same name from two folders into one --out folder",
+         {a, other, b},
+         true,
+         {"The results of " + a + " and " + b + " would overwrite each other (both write " +
+          outQuartz +
+          "). Give the files different names or process them in separate runs; nothing was "
+          "written."}},
+        {"a file given twice, written beside it",
+         {a, aAgain},
+         false,
+         {"The results of " + a + " and " + aAgain + " would overwrite each other (both write " +
+          (dir / "a" / "." / "quartz-CC-D.out").string() +
+          "). Give the files different names or process them in separate runs; nothing was "
+          "written."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchSettings t = s;
+        if (!c.useOut) t.out_dir.clear();
+        EXPECT_EQ(OutputCollisions(c.files, t), c.messages);
+        StringConsole console;
+        EXPECT_EQ(RunBatch(c.files, t, 2, console), 2);
+        std::string expected;
+        for (const std::string& text : c.messages)
+            expected += text + "\n";
+        EXPECT_EQ(console.err, expected);
+        EXPECT_EQ(console.out, "");
+        EXPECT_TRUE(fs::is_empty(out));
+        EXPECT_EQ(Listing(dir / "a"), (std::vector<std::string>{"other.cif", "quartz.cif"}));
+    }
+
+    // The same files each beside their CIF: no collision, all written.
+    BatchSettings beside = s;
+    beside.out_dir.clear();
+    EXPECT_TRUE(OutputCollisions({a, b, other}, beside).empty());
+    // Only the JSON, or nothing at all (--list alone), still decides.
+    BatchSettings jsonOnly = s;
+    jsonOnly.reports = false;
+    EXPECT_EQ(OutputCollisions({a, b}, jsonOnly).size(), 1u);
+    BatchSettings listOnly = s;
+    listOnly.calculate = false;
+    EXPECT_TRUE(OutputCollisions({a, b}, listOnly).empty());
+    StringConsole console;
+    EXPECT_EQ(RunBatch({a, b, other}, beside, 1, console), 0) << console.err;
+    EXPECT_EQ(Listing(dir / "b").size(), 8u); // the CIF, six reports and the JSON
 }
 
 } // namespace

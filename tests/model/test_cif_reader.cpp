@@ -481,6 +481,125 @@ TEST(CifReader, MixedSites) {
     EXPECT_EQ(m->AA[1].occupancy, 1.0);
 }
 
+TEST(CifReader, LabelsKeepTheirParentheses) {
+    // Uncertainties leave the numbers of a row; the label stays as written.
+    // Sites labelled O(1) and O(2) are two sites with two images each, not
+    // one site "O" with four.
+    auto m = Model::Create();
+    const Result r = Read(*m, Cif{.group = CentreGroup,
+                                  .ops = CentreOps,
+                                  .rows = "Si(1) Si4+ 0.1(1) 0.2(2) 0.3 1.0(1)\n"
+                                          "O(1) O2- 0.4 0.5(3) 0.6 1.0\n"
+                                          "O(2) O2- 0.7 0.8 0.9(5) 1\n"}
+                                  .Text());
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_EQ(Row(*m, 1),
+              (std::vector<std::string>{"1", "Si(1)", "1.000.Si", "4.000", "2", "0.1", "0.2", "0.3",
+                                        "1.000", "Si 4 1.000", "", "Si"}));
+    EXPECT_EQ(m->AA[1].Atomlabel, "O(1)");
+    EXPECT_EQ(m->AA[2].Atomlabel, "O(2)");
+    for (int i = 1; i <= 2; ++i)
+        EXPECT_EQ(m->AA[i].Multiplicity, 2);
+    EXPECT_EQ(m->AA[3].Atomlabel, "*O(1)");
+    EXPECT_EQ(m->AA[4].Atomlabel, "*O(2)");
+
+    // Without a type-symbol column the symbol comes from the label, read
+    // without its parentheses.
+    const Result noType = Read(*m, Cif{.header = "loop_\n_atom_site_label\n_atom_site_fract_x\n"
+                                                 "_atom_site_fract_y\n_atom_site_fract_z\n"
+                                                 "_atom_site_occupancy\n"
+                                                 "_atom_site_oxidation_number\n",
+                                       .rows = "Fe(1) 0.1 0.2 0.3 1 3\nO(1) 0.4 0.5 0.6 1 -2\n"}
+                                       .Text());
+    ASSERT_TRUE(noType.ok);
+    EXPECT_EQ(m->AC[1].Atomlabel, "Fe(1)");
+    EXPECT_EQ(m->AC[1].AtomSymbol, "(Fe)");
+    EXPECT_EQ(m->AA[1].Atomlabel, "O(1)");
+
+    // Mixed sites join the full labels.
+    ASSERT_TRUE(Read(*m, Cif{.rows = "M(1) Fe2+ 0.1 0.2 0.3 0.5\nM(2) Mg2+ 0.1 0.2 0.3 0.5\n"
+                                     "O(1) O2- 0.4 0.5 0.6 1\n"}
+                             .Text())
+                    .ok);
+    EXPECT_EQ(m->AC[1].Atomlabel, "M(1)-M(2)");
+}
+
+TEST(CifReader, DuplicateLabels) {
+    const struct {
+        const char* name;
+        std::string rows;
+        std::vector<std::string> labels; // staging order: cations, then anions
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"two O1 sites",
+         "Fe1 Fe3+ 0.1 0.2 0.3 1\nO1 O2- 0.4 0.5 0.6 1\nO1 O2- 0.7 0.8 0.9 1\n",
+         {"Fe1", "O1", "O1_2"},
+         {"Duplicate atom site label O1: the site at 0.7, 0.8, 0.9 is read as O1_2."}},
+        {"one mixed site repeating a label",
+         "M1 Fe2+ 0.1 0.2 0.3 0.5\nM1 Mg2+ 0.1 0.2 0.3 0.5\nO1 O2- 0.4 0.5 0.6 1\n",
+         {"M1-M1", "O1"},
+         {}},
+        {"a row of a mixed site whose label reappears on a single site",
+         "Fe1 Fe2+ 0.1 0.2 0.3 0.5\nMg1 Mg2+ 0.1 0.2 0.3 0.5\nFe1 Fe3+ 0.7 0.7 0.7 1\n"
+         "O1 O2- 0.4 0.5 0.6 1\n",
+         {"Fe1-Mg1", "Fe1", "O1"},
+         {}},
+        {"a name already taken",
+         "Fe1 Fe3+ 0.1 0.2 0.3 1\nO1 O2- 0.4 0.5 0.6 1\nO1 O2- 0.7 0.8 0.9 1\n"
+         "O1_2 O2- 0.15 0.25 0.35 1\n",
+         {"Fe1", "O1", "O1_3", "O1_2"},
+         {"Duplicate atom site label O1: the site at 0.7, 0.8, 0.9 is read as O1_3."}},
+        {"three sites of one label",
+         "Fe1 Fe3+ 0.1 0.2 0.3 1\nO1 O2- 0.4 0.5 0.6 1\nO1 O2- 0.7 0.8 0.9 1\n"
+         "O1 O2- 0.15 0.25 0.35 1\n",
+         {"Fe1", "O1", "O1_2", "O1_3"},
+         {"Duplicate atom site label O1: the site at 0.7, 0.8, 0.9 is read as O1_2.",
+          "Duplicate atom site label O1: the site at 0.15, 0.25, 0.35 is read as O1_3."}},
+        {"a cation and an anion, in staging order",
+         "O1 O2- 0.4 0.5 0.6 1\nO1 Fe3+ 0.1 0.2 0.3 1\n",
+         {"O1", "O1_2"},
+         {"Duplicate atom site label O1: the site at 0.4, 0.5, 0.6 is read as O1_2."}},
+        {"two mixed sites with the same joined label",
+         "Al1 Al3+ 0.1 0.2 0.3 0.5\nFe1 Fe3+ 0.1 0.2 0.3 0.5\nAl1 Al3+ 0.6 0.7 0.8 0.5\n"
+         "Fe1 Fe3+ 0.6 0.7 0.8 0.5\nO1 O2- 0.4 0.5 0.6 1\n",
+         {"Al1-Fe1", "Al1-Fe1_2", "O1"},
+         {"Duplicate atom site label Al1-Fe1: the site at 0.6, 0.7, 0.8 is read as Al1-Fe1_2."}},
+        {"parenthesised labels",
+         "Fe(1) Fe3+ 0.1 0.2 0.3 1\nFe(1) Fe3+ 0.5 0.5 0.5 1\n"
+         "O(1) O2- 0.4 0.5 0.6 1\n",
+         {"Fe(1)", "Fe(1)_2", "O(1)"},
+         {"Duplicate atom site label Fe(1): the site at 0.5, 0.5, 0.5 is read as Fe(1)_2."}},
+    };
+    auto m = Model::Create();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result r = Read(*m, Cif{.rows = c.rows}.Text());
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.messages, c.messages);
+        std::vector<std::string> labels;
+        for (std::size_t row = 1; row < m->SG1.size(); ++row)
+            labels.push_back(m->SG1[row][ColLabel]);
+        EXPECT_EQ(labels, c.labels);
+    }
+
+    // Images and multiplicities follow the new label.
+    const Result r = Read(*m, Cif{.group = CentreGroup,
+                                  .ops = CentreOps,
+                                  .rows = "Fe1 Fe3+ 0.11 0.22 0.33 1\nO1 O2- 0.12 0.23 0.34 1\n"
+                                          "O1 O2- 0.50 0.50 0.50 1\n"}
+                                  .Text());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.messages, std::vector<std::string>{"Duplicate atom site label O1: the site at "
+                                                   "0.50, 0.50, 0.50 is read as O1_2."});
+    ASSERT_EQ(m->AAlength, 2);
+    EXPECT_EQ(m->AA[1].Multiplicity, 2);
+    EXPECT_EQ(m->AA[2].Atomlabel, "O1_2");
+    EXPECT_EQ(m->AA[2].Multiplicity, 1); // on the inversion centre
+    ASSERT_EQ(m->GAALength, 1);
+    EXPECT_EQ(m->AA[3].Atomlabel, "*O1");
+}
+
 TEST(CifReader, RowOrder) {
     const struct {
         const char* name;
@@ -856,6 +975,15 @@ TEST(CifReader, EncodingsAndLineEnds) {
     const std::string utf8 =
         Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3 1.0\nO\xC3\xA9 O2- 0.4 0.5 0.6 1.0\n"}.Text();
     const std::string latin1 = ReplaceAll(utf8, "\xC3\xA9", "\xE9");
+    // UTF-16 of the same text (every character of it is below U+0100).
+    auto utf16 = [&latin1](bool bigEndian) {
+        std::string out;
+        for (const char c : latin1) {
+            const std::string unit{c, '\0'};
+            out += bigEndian ? std::string{'\0', c} : unit;
+        }
+        return out;
+    };
     const struct {
         const char* name;
         std::string text;
@@ -870,6 +998,11 @@ TEST(CifReader, EncodingsAndLineEnds) {
         {"Latin-1, CR", ReplaceAll(latin1, "\n", "\r")},
         {"no line break at the end", utf8.substr(0, utf8.size() - 1)},
         {"tabs", ReplaceAll(utf8, " ", "\t")},
+        {"UTF-16 little endian with BOM", "\xFF\xFE" + utf16(false)},
+        {"UTF-16 big endian with BOM", "\xFE\xFF" + utf16(true)},
+        {"UTF-16 little endian without BOM", utf16(false)},
+        {"UTF-16 big endian without BOM, CR LF",
+         ReplaceAll(utf16(true), std::string("\0\n", 2), std::string("\0\r\0\n", 4))},
     };
     auto m = Model::Create();
     ASSERT_TRUE(Read(*m, utf8).ok);
@@ -888,6 +1021,31 @@ TEST(CifReader, EncodingsAndLineEnds) {
 }
 
 // --- Files -------------------------------------------------------------------------------
+
+TEST(CifReader, Utf16FileIsRead) {
+    // A file saved as UTF-16 is read like its UTF-8 twin.
+    auto m = Model::Create();
+    RecordingSink sink;
+    ASSERT_TRUE(
+        ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/robust/rocksalt-utf16le.cif", *m, sink));
+    EXPECT_TRUE(sink.texts.empty());
+    const std::vector<StagingRow> utf16 = m->SG1;
+    ASSERT_TRUE(ReadCifFile(std::string(KEVO_TEST_DATA_DIR) + "/reports/rocksalt.cif", *m, sink));
+    EXPECT_EQ(utf16, m->SG1);
+    EXPECT_EQ(m->a, "3.987849");
+
+    // Broken UTF-16: a lone surrogate and an odd last byte become U+FFFD (in
+    // a comment and after the end of the site loop here).
+    const std::string text =
+        Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3 1.0\nO1 O2- 0.4 0.5 0.6 1.0\n\n"}.Text();
+    std::string broken = std::string("\xFF\xFE#\0\x00\xD8\n\0", 8); // "#", U+D800 alone, LF
+    for (const char c : text)
+        broken += std::string{c, '\0'};
+    broken += "x"; // one byte more
+    const Result r = Read(*m, broken);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(m->AA[1].Atomlabel, "O1");
+}
 
 TEST(CifReader, ReadsAFile) {
     auto m = Model::Create();

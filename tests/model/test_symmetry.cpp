@@ -306,11 +306,21 @@ TEST(SymmetryExpansion, ImageTexts) {
          true,
          {"0.8765433", "0.5000000", "0.5000000"}},
         {"within 0.0002 of the site", {"0.1000", "0.2000", "0.3000"}, "-x+0.2001,y,z", false, {}},
-        {"0.0003 from the site",
+        {"0.0003 from the site, 0.003 A in this cell",
          {"0.1000", "0.2000", "0.3000"},
          "-x+0.2003,y,z",
+         false,
+         {}},
+        {"0.0013 from the site, 0.013 A in this cell",
+         {"0.1000", "0.2000", "0.3000"},
+         "-x+0.2013,y,z",
          true,
-         {"0.1003", "0.2000", "0.3000"}},
+         {"0.1013", "0.2000", "0.3000"}},
+        {"0.0009 from the site across the cell face",
+         {"0.1000", "0.2000", "0.0004"},
+         "x,y,-z-0.0001",
+         false,
+         {}},
         {"translation below -3",
          {"0.2500", "0.1000", "0.2000"},
          "x-3.5,y,z",
@@ -448,6 +458,18 @@ TEST(SymmetryExpansion, InvalidOperatorRefusesTheFile) {
         "x^y,y,z",     // an exponent that is not a number
         "x/0,y,z",     // no finite value
         "ln(x-1),y,z", // no finite value for coordinates in the cell
+        "0,0,0",       // every point onto one: no rotation
+        "x*y,y,z",     // not affine
+        "x*x,y,z",     // not affine
+        "x/2,y,z",     // a coefficient that is not an integer
+        "2*x,y,z",     // determinant 2
+        "x,x,z",       // determinant 0
+        "x+y,x+y,z",   // determinant 0
+        "x,y,z+1e308", // the translation swallows z
+        "x,y,z+1001",  // a translation beyond any crystal's operator
+        "abs(x),y,z",  // a function, even where it looks affine
+        "h(x)+x,y,z",  // a function
+        "sgn(x)*x,y,z" // a function
     };
     auto m = Model::Create();
     for (const char* op : cases) {
@@ -463,6 +485,140 @@ TEST(SymmetryExpansion, InvalidOperatorRefusesTheFile) {
         EXPECT_EQ(m->SG1.size(), 3u);
         EXPECT_EQ(m->GACLength, 0);
         EXPECT_EQ(m->GAALength, 0);
+    }
+}
+
+TEST(SymmetryExpansion, AffineOperatorsOfACrystal) {
+    // Written in every way files write them: each is the map of a crystal's
+    // operator and is accepted (the cubic cell of Load may not fit a
+    // hexagonal one: a warning at most).
+    const char* cases[] = {
+        "-x,-y,-z",           "x-y,x,-z",      "-x+y,-x,z+1/3", "1/2+x,1/2-y,-z",
+        "y+1/4,x+3/4,-z+3/4", "-X,Z,Y+1/2",    "x+2,y-3,z",     "(x-y),-(y),z+0.5",
+        "x+0.3333,y,z",       "-x+y-y,-y,z*1", "x,y,z+1000",
+    };
+    auto m = Model::Create();
+    for (const char* op : cases) {
+        SCOPED_TRACE(op);
+        Load(*m, {{"Na1", "Na", 1, 1, "0.1000", "0.2000", "0.3000"}}, {op});
+        RecordingSink msg;
+        EXPECT_TRUE(GenerateAtoms(*m, msg));
+        for (const std::string& text : msg.texts)
+            EXPECT_EQ(text.find("Invalid symmetry operator"), std::string::npos) << text;
+    }
+}
+
+// A cell as the six texts of the file.
+struct CellTexts {
+    const char *a, *b, *c, *alpha, *beta, *gamma;
+};
+
+void SetCell(Model& m, const CellTexts& cell) {
+    SetCell(m, cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma);
+    ASSERT_TRUE(TransformationMatrix(m));
+}
+
+TEST(SymmetryExpansion, CellThatDoesNotFitTheOperatorsIsWarnedAbout) {
+    const std::string tail = " the structure is read as it stands.";
+    struct Case {
+        const char* name;
+        CellTexts cell;
+        std::vector<std::string> ops;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"hexagonal cell with b 0.16 % off",
+         {"5.0884", "5.0965", "14.0855", "90", "90", "120"},
+         {"-y,x-y,z", "-x,-y,-z"},
+         {"The cell parameters a, b and gamma do not fit the symmetry operator -y,x-y,z;" + tail}},
+        {"hexagonal cell, b 0.05 % off: within the tolerance",
+         {"5.0884", "5.0909", "14.0855", "90", "90", "120"},
+         {"-y,x-y,z"},
+         {}},
+        {"tetragonal operator in an orthorhombic cell",
+         {"5", "5.1", "6", "90", "90", "90"},
+         {"-x,-y,z", "-y,x,z", "y,-x,z"},
+         {"The cell parameters a and b do not fit the symmetry operator -y,x,z;" + tail}},
+        {"cubic operator with c off",
+         {"5", "5", "5.1", "90", "90", "90"},
+         {"z,x,y"},
+         {"The cell parameters b and c do not fit the symmetry operator z,x,y;" + tail}},
+        {"monoclinic operators, oblique beta",
+         {"5", "6", "7", "90", "100", "90"},
+         {"-x,y,-z", "x,-y,z"},
+         {}},
+        {"twofold axis along b with alpha oblique",
+         {"5", "6", "7", "95", "90", "90"},
+         {"-x,y,-z"},
+         {"The cell parameter alpha does not fit the symmetry operator -x,y,-z;" + tail}},
+        {"cubic cell, cubic operators",
+         {"5", "5", "5", "90", "90", "90"},
+         {"z,x,y", "-y,x,z", "-x,-y,-z"},
+         {}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        auto m = Model::Create();
+        Load(*m, {{"Na1", "Na", 1, 1, "0.1000", "0.2000", "0.3000"}}, t.ops);
+        SetCell(*m, t.cell);
+        RecordingSink msg;
+        EXPECT_TRUE(GenerateAtoms(*m, msg)); // read on
+        EXPECT_EQ(msg.texts, t.messages);
+        EXPECT_EQ(m->GACLength, static_cast<int>(t.ops.size())); // a general position
+    }
+}
+
+TEST(SymmetryExpansion, ImagesWithinOneHundredthOfAnAngstromAreOnePosition) {
+    const CellTexts cubic{"10", "10", "10", "90", "90", "90"};
+    const CellTexts oblique{"10", "10", "10", "90", "90", "150"};
+    struct Case {
+        const char* name;
+        CellTexts cell;
+        Xyz site;
+        std::string op;
+        bool image;
+    } cases[] = {
+        // 0.333/0.667 on a threefold axis: the image 0.666 is 0.001 off.
+        {"three decimals on a threefold axis",
+         {"3.142", "3.142", "4.766", "90", "90", "120"},
+         {"0.333", "0.667", "0.222"},
+         "-y,x-y,z",
+         false},
+        // 0.00001 and its image 0.99999: one position through the face.
+        {"on either side of a cell face",
+         {"11.85", "11.85", "11.85", "90", "90", "90"},
+         {"0.37500", "0.00000", "0.00001"},
+         "x,y,-z",
+         false},
+        {"0.0009 apart in a 10 A cell",
+         cubic,
+         {"0.1000", "0.2000", "0.3000"},
+         "-x+0.2009,y,z",
+         false},
+        {"0.0011 apart in a 10 A cell",
+         cubic,
+         {"0.1000", "0.2000", "0.3000"},
+         "-x+0.2011,y,z",
+         true},
+        // In an oblique cell: 0.0004 (a + b) apart, a+b being 5.2 A long.
+        {"oblique cell: one position a cell apart",
+         oblique,
+         {"0.0000", "0.5000", "0.5000"},
+         "x+0.9996,y+0.9996,z",
+         false},
+        {"oblique cell: far in fractions, far in space",
+         oblique,
+         {"0.0000", "0.5000", "0.5000"},
+         "x+0.5,y+0.5,z",
+         true},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        auto m = Model::Create();
+        Load(*m, {{"Ca1", "Ca", 2, 1, t.site.x, t.site.y, t.site.z}}, {t.op});
+        SetCell(*m, t.cell);
+        RecordingSink msg;
+        ASSERT_TRUE(GenerateAtoms(*m, msg));
+        EXPECT_EQ(m->GACLength, t.image ? 1 : 0);
     }
 }
 
