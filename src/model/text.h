@@ -9,6 +9,7 @@
 #include "model/array1.h"
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kevo {
 
@@ -30,6 +31,10 @@ int CountBlanks(std::string_view s);
 // in (UTF-16 code units): "Å" and "Δ" count one, a character beyond U+FFFF
 // two.
 int TextLength(std::string_view s);
+
+// The lines of text; CR LF, LF and CR all end a line; a line break at the
+// very end opens no further line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 // RepTabs, ElimDupBlanks, ElimLeadBlanks in this order: how every line read
 // from a file is cleaned.
