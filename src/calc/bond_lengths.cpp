@@ -54,14 +54,14 @@ std::string BondTypeCaption(const Model& m, int i) {
     return ElimPara(row[1]) + " : " + ElimPara(row[2]);
 }
 
-int LoadDefaultBondLengths(Model& m, const BondLengthTable& table) {
-    int filled = 0;
+std::vector<int> LoadDefaultBondLengths(Model& m, const BondLengthTable& table) {
+    std::vector<int> filled;
     for (int i = 1; i <= std::clamp(m.BondTypesNr, 0, MaxBondTypes); ++i) {
         auto& row = m.MaxBondLengths[i];
         const std::string key = BondTypeKey(BondTypeElement(row[1]), BondTypeElement(row[2]));
         if (auto length = DefaultBondLength(table, key)) {
             row[3] = std::move(*length);
-            ++filled;
+            filled.push_back(i);
         }
     }
     return filled;

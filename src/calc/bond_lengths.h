@@ -48,7 +48,7 @@ std::string BondTypeCaption(const Model& m, int i);
 
 // MaxBondLengths[i][3] := the table's length of the elements of row i, for
 // i = 1..BondTypesNr; rows whose pair has no line keep their length. Returns
-// the rows that were given a table length.
-int LoadDefaultBondLengths(Model& m, const BondLengthTable& table);
+// the rows that were given a table length, in order.
+std::vector<int> LoadDefaultBondLengths(Model& m, const BondLengthTable& table);
 
 } // namespace kevo

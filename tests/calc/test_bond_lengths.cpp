@@ -176,7 +176,7 @@ TEST(DefaultBondLengths, LoadedIntoTheBondTypeTable) {
     SetRow(*m, 3, "(Xx)", "(O)", "2.900000000000");
     SetRow(*m, 4, "(Al)", "(O)", "1.950000000000"); // beyond BondTypesNr
     m->BondTypesNr = 3;
-    EXPECT_EQ(LoadDefaultBondLengths(*m, Table()), 2);
+    EXPECT_EQ(LoadDefaultBondLengths(*m, Table()), (std::vector<int>{1, 2}));
     EXPECT_EQ(m->MaxBondLengths[1][3], "2.4469");
     EXPECT_EQ(m->MaxBondLengths[2][3], "1.9900");
     EXPECT_EQ(m->MaxBondLengths[3][3], "2.900000000000");
