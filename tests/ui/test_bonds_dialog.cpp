@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -335,6 +336,14 @@ void TestBondsDialog::everyBondTypeIsListed() {
     QVERIFY(!(grid->item(29, 0)->flags() & Qt::ItemIsEditable));
     grid->scrollToItem(grid->item(29, 1));
     QVERIFY(grid->viewport()->rect().contains(grid->visualItemRect(grid->item(29, 1))));
+    // A length is drawn with four decimals when it is a number, else as typed.
+    QAbstractItemDelegate* cell = grid->itemDelegateForColumn(1);
+    QVERIFY(cell != nullptr);
+    auto* styled = dynamic_cast<QStyledItemDelegate*>(cell);
+    QVERIFY(styled != nullptr);
+    QCOMPARE(styled->displayText(QStringLiteral("2.5"), QLocale()), QStringLiteral("2.5000"));
+    QCOMPARE(styled->displayText(QStringLiteral("2.x"), QLocale()), QStringLiteral("2.x"));
+    QCOMPARE(grid->item(0, 1)->textAlignment(), static_cast<int>(Qt::AlignCenter));
     Do(QStringLiteral("grid:30=2.x"));
     Ok();
     QCOMPARE(seams_->messages, QStringList{QStringLiteral("Invalid X30 : O bond length.")});
