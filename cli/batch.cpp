@@ -10,11 +10,14 @@
 #include <thread>
 
 #include "calc/bond_valence.h"
+#include "calc/coordination.h"
+#include "calc/man_coord.h"
 #include "calc/pipeline.h"
 #include "listing.h"
 #include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/numbers.h"
+#include "model/text.h"
 #include "reports/csv.h"
 #include "reports/report_file.h"
 #include "reports/results.h"
@@ -107,6 +110,15 @@ std::string ValidateSettings(const BatchSettings& s) {
         return "Invalid end option: it is 0, 1 or 2.";
     if (s.Threshold && !(*s.Threshold >= 0)) return "Invalid maximum ΔDj difference";
     if (s.MAPDImprovement && !(*s.MAPDImprovement >= 0)) return "Invalid MAPD improvement value";
+    if (!s.atom_radii.empty() && s.bond_type_limits)
+        return "--atom-radius and --bond-limits exclude each other.";
+    if (!s.atom_radii.empty() && (s.NearestLimit || s.ExZeroW))
+        return "--atom-radius excludes --nearest-limit and --exclude-zero-weight.";
+    for (const AtomRadius& r : s.atom_radii) {
+        const std::string option = "--atom-radius " + r.label + ": ";
+        if (!(r.radius > 0)) return option + "Invalid Maximum coordination radius.";
+        if (r.radius > 5.0) return option + "Maximum coordination radius too high.";
+    }
     return {};
 }
 
@@ -123,6 +135,94 @@ void ApplySettings(const BatchSettings& s, Model& m) {
     }
     if (s.Threshold) m.Threshold = *s.Threshold;
     if (s.MAPDImprovement) m.MAPDImprovement = *s.MAPDImprovement;
+}
+
+std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limits) {
+    const std::vector<std::string> lines = SplitLines(text);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string line = ElimEndBlanks(CleanLine(lines[n]));
+        if (line.empty() || line.front() == '#') continue;
+        const std::string where = "line " + IntToStr(static_cast<long long>(n) + 1) + ": ";
+        if (CountBlanks(line) != 2) return where + "expected \"cation anion limit\"";
+        BondLimit limit{ElimPara(GetCol(" ", line, 0)), ElimPara(GetCol(" ", line, 1)), 0};
+        const auto value = TryStrToFloat(GetCol(" ", line, 2));
+        if (!value)
+            return where + "Invalid " + limit.cation + " : " + limit.anion + " bond length.";
+        limit.limit = *value;
+        limits.push_back(std::move(limit));
+    }
+    return {};
+}
+
+std::string ParseAtomRadius(std::string_view text, AtomRadius& radius) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0)
+        return "--atom-radius takes LABEL=RADIUS, not \"" + std::string(text) + "\".";
+    radius.label = std::string(text.substr(0, equals));
+    const auto value = TryStrToFloat(text.substr(equals + 1));
+    if (!value) return "--atom-radius " + radius.label + ": Invalid Maximum coordination radius.";
+    radius.radius = *value;
+    return {};
+}
+
+namespace {
+
+// The limit for the symbols of one bond type: a limit naming the whole site
+// symbol wins over one naming its first element; among equals the later.
+std::optional<double> LimitFor(const std::vector<BondLimit>& limits, const std::string& cation,
+                               const std::string& anion) {
+    std::optional<double> exact, element;
+    for (const BondLimit& l : limits) {
+        const bool cationExact = l.cation == ElimPara(cation);
+        const bool anionExact = l.anion == ElimPara(anion);
+        if (cationExact && anionExact)
+            exact = l.limit;
+        else if ((cationExact || l.cation == BondTypeElement(cation)) &&
+                 (anionExact || l.anion == BondTypeElement(anion)))
+            element = l.limit;
+    }
+    return exact ? exact : element;
+}
+
+} // namespace
+
+bool SetCoordinationLimits(const BatchSettings& s, Model& m, MessageSink& msg) {
+    if (!s.bond_type_limits && s.atom_radii.empty()) return true;
+    ApplySettings(s, m);
+    GetDistances(m, msg);
+    if (!m.IsCoordination) return false;
+
+    if (s.bond_type_limits) {
+        if (!GetMaxBondLengths(m, msg)) return false;
+        if (s.default_bond_lengths) LoadDefaultBondLengths(m, *s.default_bond_lengths);
+        for (int i = 1; i <= m.BondTypesNr; ++i) {
+            auto& row = m.MaxBondLengths[i];
+            const auto limit = LimitFor(s.bond_limits, row[1], row[2]);
+            // Confirming the dialog keeps four decimals.
+            row[3] = FF("0.0000", limit ? *limit : xStrToFloat(row[3]));
+        }
+        m.ThresOption = 1;
+        m.BondSpLimits = true;
+        return true;
+    }
+
+    LongestBondRadii(m);
+    for (const AtomRadius& r : s.atom_radii) {
+        TAtoms* atom = nullptr;
+        for (int i = 1; i <= m.AClength && !atom; ++i)
+            if (m.AC[i].Atomlabel == r.label) atom = &m.AC[i];
+        for (int i = 1; i <= m.AAlength && !atom; ++i)
+            if (m.AA[i].Atomlabel == r.label) atom = &m.AA[i];
+        if (!atom) {
+            msg.Show("--atom-radius: the structure has no atom labelled " + r.label + ".");
+            return false;
+        }
+        atom->Nearest = r.radius;
+    }
+    m.ThresOption = 2;
+    m.NearestLimit = false;
+    m.ExZeroW = false;
+    return true;
 }
 
 nlohmann::ordered_json ResultsJson(const Model& m) {
@@ -215,6 +315,8 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
             written = false;
         }
     };
+
+    if (!SetCoordinationLimits(s, m, msg)) return result;
 
     // Cation-centred first, then anion-centred, as after opening a file in
     // the window: the anion-centred report prints bond-valence deviations

@@ -6,13 +6,32 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "calc/bond_lengths.h"
+#include "model/messages.h"
 #include "model/model.h"
 
 namespace kevo {
+
+// One line of a bond-limit file: the longest bond between a cation and an
+// anion that still counts. A symbol is an element ("Fe"), which stands for
+// every site whose first element it is, or the whole symbol of a mixed site
+// ("Fe-Mg"), which wins over the element.
+struct BondLimit {
+    std::string cation;
+    std::string anion;
+    double limit = 0;
+};
+
+// A coordination radius given to one asymmetric atom by its label.
+struct AtomRadius {
+    std::string label;
+    double radius = 0;
+};
 
 struct BatchSettings {
     // Calculation settings; unset ones keep the values a freshly opened file
@@ -26,6 +45,18 @@ struct BatchSettings {
     std::optional<int> EndItOption;
     std::optional<double> Threshold;
     std::optional<double> MAPDImprovement;
+
+    // Bond-type specific thresholds (ThresOption 1), as the settings dialog
+    // sets them: every bond type of the structure starts from its longest
+    // bond, then takes the shipped default of its pair (default_bond_lengths)
+    // and the limits named. Used when bond_type_limits is set.
+    bool bond_type_limits = false;
+    std::optional<BondLengthTable> default_bond_lengths;
+    std::vector<BondLimit> bond_limits;
+    // Per-atom radii (ThresOption 2), as the manual coordination dialog sets
+    // them: the atoms named get their radius, every other asymmetric atom
+    // keeps the ligands the global radii give it.
+    std::vector<AtomRadius> atom_radii;
 
     std::string bvs_path; // parameter table; empty when none was found
     std::string out_dir;  // empty: the CIF's directory
@@ -58,6 +89,21 @@ std::string ValidateSettings(const BatchSettings& s);
 
 // Applies the settings to a model just read.
 void ApplySettings(const BatchSettings& s, Model& m);
+
+// The limits of a bond-limit file: one "cation anion limit" per line; blank
+// lines and lines beginning with "#" are skipped. Returns an empty text, or
+// the message of the first bad line (a bad length gives the settings
+// dialog's "Invalid Si : O bond length.").
+std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limits);
+
+// "LABEL=R"; returns an empty text or what is wrong with it.
+std::string ParseAtomRadius(std::string_view text, AtomRadius& radius);
+
+// The coordination limits of s (bond-type limits or per-atom radii) on a
+// model just read, from a coordination search with the global settings, as
+// the settings dialogs set them. False, with the reason shown, when the
+// search fails or a radius names no atom of the structure.
+bool SetCoordinationLimits(const BatchSettings& s, Model& m, MessageSink& msg);
 
 // The machine-readable record of one orientation's results.
 nlohmann::ordered_json ResultsJson(const Model& m);

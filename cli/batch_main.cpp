@@ -6,10 +6,13 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "batch.h"
+#include "calc/bond_lengths.h"
 #include "calc/bvs_file.h"
 #include "model/model.h"
 #include "model/numbers.h"
@@ -51,6 +54,30 @@ std::string UserDecimalSeparator() {
     return separator;
 }
 
+// The limits of --bond-limits: the shipped table for "default", else the
+// file named. Returns what went wrong, or an empty text.
+std::string ReadBondLimits(const std::string& name, const char* argv0, kevo::BatchSettings& s) {
+    if (name == "default") {
+        const std::string path =
+            kevo::FindDataFile(kevo::DefaultBondLengthsFileName, ExecutableDir(argv0));
+        s.default_bond_lengths = kevo::ReadDefaultBondLengths(path);
+        if (!s.default_bond_lengths)
+            return "Cannot read the default bond-length table " +
+                   std::string(kevo::DefaultBondLengthsFileName) + ".";
+        return {};
+    }
+    const std::string cannot = "Cannot read the bond-limit file " + name + ".";
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(name, ec)) in.open(name, std::ios::binary);
+    if (!in.is_open()) return cannot;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return cannot;
+    if (std::string problem = kevo::ParseBondLimits(text, s.bond_limits); !problem.empty())
+        return name + " " + problem;
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +116,23 @@ int main(int argc, char** argv) {
         "--threshold", threshold, "Maximum ΔDj difference for --end difference (default 0.005)");
     auto* mapd_opt = app.add_option("--mapd-improvement", mapd,
                                     "MAPD improvement in percent for --end mapd (default 1.0)");
+    std::string bond_limits;
+    auto* bond_limits_opt = app.add_option(
+        "--bond-limits", bond_limits,
+        "Bond-type specific thresholds: a file of lines 'cation anion limit' (e.g. 'Si O "
+        "1.70'; blank lines and lines beginning with # are skipped), or 'default' for the "
+        "shipped table default-bond-lengths.txt. Bond types the file does not name keep their "
+        "longest bond found within --max-radius");
+    std::vector<std::string> atom_radius_args;
+    auto* atom_radius_opt =
+        app.add_option("--atom-radius", atom_radius_args,
+                       "LABEL=R: coordination radius in Å of the asymmetric atom LABEL "
+                       "(repeatable; polyhedron-specific thresholds). Atoms not named keep the "
+                       "ligands found within --max-radius")
+            ->allow_extra_args(false);
+    atom_radius_opt->excludes(bond_limits_opt);
+    atom_radius_opt->excludes("--nearest-limit");
+    atom_radius_opt->excludes("--exclude-zero-weight");
     app.add_option("--bvs", s.bvs_path,
                    "Bond-valence parameter file (default: bvsparm.cif in the current directory, "
                    "beside the program, or in the installed data directory)");
@@ -123,6 +167,21 @@ int main(int argc, char** argv) {
         s.EndItOption = 1;
     else if (end_option == "once")
         s.EndItOption = 2;
+    for (const std::string& text : atom_radius_args) {
+        kevo::AtomRadius radius;
+        if (std::string problem = kevo::ParseAtomRadius(text, radius); !problem.empty()) {
+            Err(problem + "\n");
+            return 2;
+        }
+        s.atom_radii.push_back(std::move(radius));
+    }
+    if (*bond_limits_opt) {
+        s.bond_type_limits = true;
+        if (std::string problem = ReadBondLimits(bond_limits, argv[0], s); !problem.empty()) {
+            Err(problem + "\n");
+            return 2;
+        }
+    }
     if (std::string problem = kevo::ValidateSettings(s); !problem.empty()) {
         Err(problem + "\n");
         return 2;

@@ -7,6 +7,11 @@
 #                         start-up, cation-centred summary, the results bar
 #                         with the geometry button, anion-centred detailed
 #                         (top and synopsis), a small screen, the about box
+#   08..13-*.png          the calculation settings dialog (as opened, with
+#                         the bond-type defaults, after the manual
+#                         coordination), the manual coordination dialog
+#                         (cations with a cut, anions) and the window after
+#                         a calculation with the radii chosen
 #   scaled-150-*.png      the same at 150 % scaling
 #
 #   bash scripts/screenshot.sh [cif-file]

@@ -1,4 +1,5 @@
-// Where the bond-valence parameter table is looked for.
+// Where the data files the program ships (the bond-valence parameter table,
+// the default bond-length table) are looked for.
 #pragma once
 
 #include <string>
@@ -7,13 +8,19 @@
 namespace kevo {
 
 inline constexpr const char* BvsFileName = "bvsparm.cif";
+inline constexpr const char* DefaultBondLengthsFileName = "default-bond-lengths.txt";
 
-// Candidate paths of the parameter table, in the order they are tried: the
+// Candidate paths of the data file name, in the order they are tried: the
 // current directory, the directory of the running program, the installed
 // data directory.
-std::vector<std::string> BvsFileCandidates(const std::string& executable_dir);
+std::vector<std::string> DataFileCandidates(const std::string& name,
+                                            const std::string& executable_dir);
 
 // The first candidate that exists, or empty when there is none.
+std::string FindDataFile(const std::string& name, const std::string& executable_dir);
+
+// The same for the bond-valence parameter table.
+std::vector<std::string> BvsFileCandidates(const std::string& executable_dir);
 std::string FindBvsFile(const std::string& executable_dir);
 
 } // namespace kevo

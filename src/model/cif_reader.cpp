@@ -194,21 +194,6 @@ std::string DecodeText(std::string_view bytes) {
     return Latin1ToUtf8(bytes);
 }
 
-// The lines of text; CR LF, LF and CR all end a line; a line break at the
-// very end opens no further line.
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r') continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
-    return lines;
-}
-
 // --- Cleaning in one pass ------------------------------------------------------
 // The three helpers below give the results of ElimESD, ElimBlanksInSymOp and
 // ElimQuotes in time proportional to the text, so that a long line full of

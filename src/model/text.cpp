@@ -115,6 +115,19 @@ int CountBlanks(std::string_view s) {
     return static_cast<int>(std::count(s.begin(), s.end(), Blank));
 }
 
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n' && text[i] != '\r') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
 std::string CleanLine(std::string s) {
     return ElimLeadBlanks(ElimDupBlanks(RepTabs(std::move(s))));
 }

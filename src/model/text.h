@@ -9,6 +9,7 @@
 #include "model/array1.h"
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kevo {
 
@@ -35,6 +36,9 @@ int TextLength(std::string_view s);
 // them); never cut.
 std::string PadLeft(std::string_view text, int w);
 std::string PadRight(std::string_view text, int w);
+// The lines of text; CR LF, LF and CR all end a line; a line break at the
+// very end opens no further line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 // RepTabs, ElimDupBlanks, ElimLeadBlanks in this order: how every line read
 // from a file is cleaned.

@@ -69,7 +69,6 @@ void Getmaxlengths(Model& m, int ca) {
         m.maxlensymAA = std::max(m.maxlensymAA, TextLength(at.symbol));
         m.maxlenbondAA = std::max(m.maxlenbondAA, TextLength(list));
     }
-    m.GotMaxLengths = true;
 }
 
 std::string IterationMethodText(const Model& m) {

@@ -51,19 +51,6 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption) {
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(QString::fromLatin1(name));
-    return c;
-}
-
 // A white panel showing one value in the fixed font.
 QLabel* MakeValuePanel(QWidget* parent, const char* name) {
     auto* p = new QLabel(parent);

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 
 #include "calc/bvs_file.h"
+#include "ui/bonds_dialog.h"
+#include "ui/man_coord_dialog.h"
 
 namespace kevo {
 
@@ -18,6 +20,10 @@ QString FilterExtension(const QString& filter) {
     static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^)\\s]+)\\)"));
     const QRegularExpressionMatch match = pattern.match(filter);
     return match.hasMatch() ? match.captured(1) : QString();
+}
+
+std::string ProgramDirectory() {
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
 } // namespace
@@ -63,14 +69,22 @@ void WindowSeams::ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-bool WindowSeams::RunSettingsDialog(QWidget* /*parent*/, Model& /*m*/) {
-    // The settings dialog is not part of this version: the settings in force
-    // are taken as confirmed.
-    return true;
+bool WindowSeams::RunSettingsDialog(QWidget* parent, Model& m) {
+    TBondsDialog dialog(m, *this, parent);
+    return dialog.exec() == BondsDialogOK;
+}
+
+int WindowSeams::RunManualCoordinationDialog(QWidget* parent, Model& m) {
+    TMCD dialog(m, *this, parent);
+    return dialog.exec();
 }
 
 std::string WindowSeams::BvsPath() {
-    return FindBvsFile(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return FindBvsFile(ProgramDirectory());
+}
+
+std::string WindowSeams::DefaultBondLengthsPath() {
+    return FindDataFile(DefaultBondLengthsFileName, ProgramDirectory());
 }
 
 std::string WindowSeams::DecimalSeparator() {

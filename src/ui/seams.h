@@ -1,5 +1,5 @@
-// What the main window asks of the desktop: file dialogs, message boxes, the
-// settings dialog, where the bond-valence table is and the user's decimal
+// What the windows ask of the desktop: file dialogs, message boxes, the
+// settings dialogs, where the data files are and the user's decimal
 // separator. The defaults open the real dialogs; tests replace them.
 #pragma once
 
@@ -41,11 +41,16 @@ class WindowSeams {
     virtual std::optional<SaveChoice> SaveFileName(QWidget* parent, const SaveRequest& request);
     // A modal message box with one sentence and an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& text);
-    // The calculation settings dialog; true when it closed with OK.
+    // The calculation settings dialog, modal; true when it closed with OK.
     virtual bool RunSettingsDialog(QWidget* parent, Model& m);
+    // The manual coordination dialog, modal over the settings dialog; its
+    // result (ManualCoordinationOK when it closed with OK).
+    virtual int RunManualCoordinationDialog(QWidget* parent, Model& m);
     // The bond-valence parameter table: the current directory, beside the
     // program, then the installed data directory; empty when none is found.
     virtual std::string BvsPath();
+    // The default bond-length table, looked for in the same places.
+    virtual std::string DefaultBondLengthsPath();
     // The decimal separator of the user's locale (it chooses the CSV field
     // separator).
     virtual std::string DecimalSeparator();

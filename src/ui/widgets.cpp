@@ -3,13 +3,48 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialog>
 #include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include "ui/fonts.h"
 
 namespace kevo {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QString::fromLatin1(name));
+    return c;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+void SetUpDialog(QDialog* dialog, const char* name, const QString& caption) {
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setWindowTitle(caption);
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    dialog->setModal(true);
+    dialog->setFont(WindowFont());
+}
 
 // --- File-name panel -----------------------------------------------------------------
 
@@ -170,6 +205,46 @@ void AtomGrid::RestoreColumnWidths() {
 void AtomGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableWidget::mouseDoubleClickEvent(event);
     RestoreColumnWidths();
+}
+
+// --- Radio group ---------------------------------------------------------------------
+
+RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent)
+    : QGroupBox(title, parent), buttons_(new QButtonGroup(this)), grid_(new QGridLayout(this)) {
+    buttons_->setExclusive(true);
+    grid_->setHorizontalSpacing(6);
+    grid_->setVerticalSpacing(4);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* item = new QRadioButton(items.at(i), this);
+        buttons_->addButton(item, i);
+        grid_->addWidget(item, i, 0);
+    }
+    // What stands beside the items keeps to their left.
+    grid_->setColumnStretch(kBesideColumns + 1, 1);
+    connect(buttons_, &QButtonGroup::idClicked, this, &RadioGroup::ItemClicked);
+}
+
+int RadioGroup::ItemIndex() const {
+    return buttons_->checkedId();
+}
+
+void RadioGroup::SetItemIndex(int index) {
+    if (QAbstractButton* item = buttons_->button(index)) item->setChecked(true);
+}
+
+QRadioButton* RadioGroup::Item(int index) const {
+    return qobject_cast<QRadioButton*>(buttons_->button(index));
+}
+
+int RadioGroup::Count() const {
+    return static_cast<int>(buttons_->buttons().size());
+}
+
+void RadioGroup::AddBeside(int index, QWidget* widget) {
+    int column = 1;
+    while (column <= kBesideColumns && grid_->itemAtPosition(index, column) != nullptr)
+        ++column;
+    grid_->addWidget(widget, index, column);
 }
 
 } // namespace kevo

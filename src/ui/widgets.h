@@ -1,17 +1,37 @@
-// The main window's own controls: the file-name panel and the atom grid.
+// Controls of the windows: the file-name panel, the grid header, the atom
+// grid and the radio group of the dialogs.
 #pragma once
 
 #include <array>
 #include <vector>
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QString>
+#include <QStringList>
 #include <QTableWidget>
+
+class QButtonGroup;
+class QCheckBox;
+class QDialog;
+class QGridLayout;
+class QLabel;
+class QPushButton;
+class QRadioButton;
 
 #include "model/cif_reader.h"
 
 namespace kevo {
+
+// Controls named as the program names them (their object names).
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption);
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption);
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text);
+
+// A modal dialog of fixed purpose: its name, caption, the window font and a
+// title bar with a close box only.
+void SetUpDialog(QDialog* dialog, const char* name, const QString& caption);
 
 // A white panel showing " " + path + " ": left-aligned when the text fits,
 // right-aligned when it does not, so that the file name at the end of a long
@@ -80,6 +100,31 @@ class AtomGrid : public QTableWidget {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// A titled group of radio buttons, one item selected. ItemClicked reports a
+// choice the user makes; SetItemIndex selects an item without reporting it,
+// so that a dialog can show a setting without running the item's handler.
+// Other controls may stand to the right of an item (AddBeside).
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+  public:
+    RadioGroup(const QString& title, const QStringList& items, QWidget* parent = nullptr);
+
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    QRadioButton* Item(int index) const;
+    int Count() const;
+    // Puts widget in the row of item index, after what stands there already.
+    void AddBeside(int index, QWidget* widget);
+
+  signals:
+    void ItemClicked(int index);
+
+  private:
+    static constexpr int kBesideColumns = 8;
+    QButtonGroup* buttons_ = nullptr;
+    QGridLayout* grid_ = nullptr;
 };
 
 } // namespace kevo

@@ -1,5 +1,5 @@
 # Installs the build into a scratch prefix and checks that the programs, the
-# parameter table, the desktop entry, the MIME type and the icon arrive.
+# data files, the desktop entry, the MIME type and the icon arrive.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -11,6 +11,7 @@ foreach(f
         bin/kevo21
         bin/kevo21-batch
         share/kevo21/bvsparm.cif
+        share/kevo21/default-bond-lengths.txt
         share/applications/kevo21.desktop
         share/icons/hicolor/scalable/apps/kevo21.svg
         share/mime/packages/kevo21-cif.xml)

@@ -124,6 +124,9 @@ TEST(Getmaxlengths, CentralKindUsesDeltaQxOtherKindDeltaQa) {
     EXPECT_EQ(m->maxlenbondAA, 7);
 
     Getmaxlengths(*m, 2);
+    // The report widths are not the bond-type table: that is still to be
+    // derived.
+    EXPECT_FALSE(m->GotMaxLengths);
     EXPECT_EQ(ca.BondStringA, "[O1],F1");
     EXPECT_EQ(o.BondStringX, "[Fe1-Mg1]");
     EXPECT_EQ(m->maxlenbondAC, 7);

@@ -1,9 +1,11 @@
 // kevo21-screenshots: opens an example in the real main window, calculates,
-// and saves pictures of the window for a person to look at. Run it under an
+// goes through the settings dialogs, and saves pictures of the windows for a
+// person to look at. Run it under an
 // X server (scripts/screenshot.sh starts one).
 //
 //   kevo21-screenshots OUTPUT-FOLDER [PREFIX] [CIF-FILE]
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <QApplication>
@@ -13,22 +15,18 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QThread>
 
 #include "ui/about_dialog.h"
+#include "ui/bonds_dialog.h"
 #include "ui/main_window.h"
+#include "ui/man_coord_dialog.h"
 #include "ui/seams.h"
+#include "ui/widgets.h"
 
 namespace {
-
-// No dialog may wait for a person: messages go to stderr.
-class ScriptedSeams : public kevo::WindowSeams {
-  public:
-    void ShowMessage(QWidget* /*parent*/, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    std::string BvsPath() override { return KEVO_SOURCE_DIR "/data/bvsparm.cif"; }
-};
 
 void Settle(int ms = 300) {
     QElapsedTimer timer;
@@ -52,6 +50,55 @@ template <class T> T* Control(QWidget* window, const char* name) {
     return w;
 }
 
+// No dialog may wait for a person: messages go to stderr, and the settings
+// dialogs are shown, pictured and confirmed by the script.
+class ScriptedSeams : public kevo::WindowSeams {
+  public:
+    std::function<QString(const char*)> file;
+    bool ok = true;
+
+    void ShowMessage(QWidget* /*parent*/, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    std::string BvsPath() override { return KEVO_SOURCE_DIR "/data/bvsparm.cif"; }
+    std::string DefaultBondLengthsPath() override {
+        return KEVO_SOURCE_DIR "/data/default-bond-lengths.txt";
+    }
+
+    bool RunSettingsDialog(QWidget* parent, kevo::Model& m) override {
+        kevo::TBondsDialog dialog(m, *this, parent);
+        dialog.show();
+        ok = Save(&dialog, file("08-settings.png")) && ok;
+        Control<kevo::RadioGroup>(&dialog, "GlobalOptionsRG")->Item(1)->click();
+        ok = Save(&dialog, file("09-settings-bond-types.png")) && ok;
+        Control<QCheckBox>(&dialog, "OpposingBondsCB")->click();
+        Control<kevo::RadioGroup>(&dialog, "ZoneRadioGroup")->Item(1)->click();
+        Control<kevo::RadioGroup>(&dialog, "EndIterationRG")->Item(0)->click();
+        // Opens the manual coordination dialog (RunManualCoordinationDialog).
+        Control<kevo::RadioGroup>(&dialog, "GlobalOptionsRG")->Item(2)->click();
+        ok = Save(&dialog, file("12-settings-polyhedron.png")) && ok;
+        Control<QPushButton>(&dialog, "OKbutton")->click();
+        return dialog.result() == kevo::BondsDialogOK;
+    }
+
+    int RunManualCoordinationDialog(QWidget* parent, kevo::Model& m) override {
+        kevo::TMCD dialog(m, *this, parent);
+        dialog.show();
+        auto* grid = Control<QTableWidget>(&dialog, "SGMC");
+        // Cut the first atom's coordination after its fourth ligand.
+        for (int r = 0, ligands = 0; r < grid->rowCount(); ++r)
+            if (!grid->item(r, 0)->text().isEmpty() && ++ligands == 4) {
+                emit grid->cellDoubleClicked(r, 0);
+                break;
+            }
+        ok = Save(&dialog, file("10-manual-coordination.png")) && ok;
+        Control<QPushButton>(&dialog, "XCentButton")->click();
+        ok = Save(&dialog, file("11-manual-coordination-anions.png")) && ok;
+        Control<QPushButton>(&dialog, "OkButton1")->click();
+        return dialog.result();
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +114,7 @@ int main(int argc, char** argv) {
     auto file = [&](const char* name) { return QDir(out).filePath(prefix + name); };
 
     ScriptedSeams seams;
+    seams.file = file;
     kevo::TOstrel window(&seams);
     window.resize(1482, 759);
     window.move(0, 0);
@@ -93,5 +141,13 @@ int main(int argc, char** argv) {
 
     Control<QPushButton>(&window, "AboutButton")->click();
     ok = Save(window.aboutDialog(), file("07-about.png")) && ok;
-    return ok ? 0 : 1;
+    window.aboutDialog()->close();
+
+    // The settings dialogs (pictured by the seams), then a calculation with
+    // the radii chosen.
+    window.resize(1482, 759);
+    Control<QPushButton>(&window, "BondsButton")->click();
+    Control<QPushButton>(&window, "CalculateButton")->click();
+    ok = Save(&window, file("13-after-manual-coordination.png")) && ok;
+    return ok && seams.ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ namespace fs = std::filesystem;
 
 inline const std::string kBvsPath = KEVO_SOURCE_DIR "/data/bvsparm.cif";
 inline const std::string kExample = KEVO_SOURCE_DIR "/examples/fluorapatite_AMCSD0001934.cif";
+inline const std::string kBondLengthsPath = KEVO_SOURCE_DIR "/data/default-bond-lengths.txt";
 
 // Dialogs answered by the test; messages kept instead of shown.
 class RecordingSeams : public WindowSeams {
@@ -37,13 +39,23 @@ class RecordingSeams : public WindowSeams {
         return save_choice;
     }
     void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
-    bool RunSettingsDialog(QWidget* /*parent*/, Model& /*m*/) override {
+    // The test answers the dialogs: settings_dialog / manual_dialog when set
+    // (they may drive the real dialogs), otherwise the fixed answers.
+    bool RunSettingsDialog(QWidget* parent, Model& m) override {
         ++settings_runs;
-        return settings_ok;
+        return settings_dialog ? settings_dialog(parent, m) : settings_ok;
+    }
+    int RunManualCoordinationDialog(QWidget* parent, Model& m) override {
+        ++manual_runs;
+        return manual_dialog ? manual_dialog(parent, m) : manual_result;
     }
     std::string BvsPath() override {
         ++calculations;
         return kBvsPath;
+    }
+    std::string DefaultBondLengthsPath() override {
+        ++table_lookups;
+        return bond_lengths_path;
     }
     std::string DecimalSeparator() override { return decimal_separator; }
 
@@ -53,10 +65,16 @@ class RecordingSeams : public WindowSeams {
     SaveRequest last_save;
     QStringList messages;
     bool settings_ok = true;
+    std::function<bool(QWidget*, Model&)> settings_dialog;
+    int manual_result = 0; // rejected
+    std::function<int(QWidget*, Model&)> manual_dialog;
+    std::string bond_lengths_path = kBondLengthsPath;
     std::string decimal_separator = ".";
     int opens = 0;
     int saves = 0;
     int settings_runs = 0;
+    int manual_runs = 0;
+    int table_lookups = 0;
     int calculations = 0; // every calculation asks for the parameter table once
 };
 
