@@ -12,6 +12,7 @@
 
 #include "model/numbers.h"
 #include "model/text.h"
+#include "poly/geometry.h"
 #include "poly/primitives.h"
 #include "reports/results.h"
 #include "reports/sections.h"
@@ -64,9 +65,8 @@ int Sites(int n) {
     return std::clamp(n, 0, MaxAtoms);
 }
 
-// The fitted sphere, and with it the centroid and the ideal volume, exists.
 bool HasSphere(const TAtoms& a) {
-    return a.Coor > 2 && a.SRadius > 0;
+    return HasFittedSphere(a);
 }
 
 // The label column of the synopsis tables: 8 below six characters, else the
