@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "calc/bvs_file.h"
+#include "poly/geometry.h"
 
 namespace kevo {
 
@@ -75,6 +76,10 @@ std::string WindowSeams::BvsPath() {
 
 std::string WindowSeams::DecimalSeparator() {
     return QLocale().decimalPoint().toStdString();
+}
+
+bool WindowSeams::RunGeometry(Model& m, MessageSink& msg, int ca) {
+    return Bonds1Click(m, msg, ca);
 }
 
 } // namespace kevo

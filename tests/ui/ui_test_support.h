@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -13,6 +14,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "model/messages.h"
+#include "model/model.h"
+#include "poly/geometry.h"
+#include "poly/poly_messages.h"
 #include "ui/seams.h"
 
 namespace kevo::testing {
@@ -37,8 +42,9 @@ class RecordingSeams : public WindowSeams {
         return save_choice;
     }
     void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
-    bool RunSettingsDialog(QWidget* /*parent*/, Model& /*m*/) override {
+    bool RunSettingsDialog(QWidget* /*parent*/, Model& m) override {
         ++settings_runs;
+        if (settings_change) settings_change(m);
         return settings_ok;
     }
     std::string BvsPath() override {
@@ -46,6 +52,14 @@ class RecordingSeams : public WindowSeams {
         return kBvsPath;
     }
     std::string DecimalSeparator() override { return decimal_separator; }
+    // The real run, or one that stops on the face limit of the first
+    // polyhedron (no real polyhedron of at most 50 ligands reaches it).
+    bool RunGeometry(Model& m, MessageSink& msg, int ca) override {
+        ++geometry_runs;
+        if (!geometry_stops) return Bonds1Click(m, msg, ca);
+        msg.Show(FacesLimitMessage((ca == 1 ? m.AC : m.AA)[1].Atomlabel));
+        return false;
+    }
 
     QString open_path;
     QString open_directory;
@@ -53,6 +67,9 @@ class RecordingSeams : public WindowSeams {
     SaveRequest last_save;
     QStringList messages;
     bool settings_ok = true;
+    std::function<void(Model&)> settings_change; // what the user changes in the dialog
+    bool geometry_stops = false;
+    int geometry_runs = 0;
     std::string decimal_separator = ".";
     int opens = 0;
     int saves = 0;
