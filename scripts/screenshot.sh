@@ -3,10 +3,14 @@
 # server (Xvfb), into build/screenshots/:
 #   00-program-start.png  the kevo21 program started on an example (the
 #                         whole virtual screen, captured with ImageMagick)
-#   01..07-*.png          the real main window driven by kevo21-screenshots:
+#   01..12-*.png          the real main window driven by kevo21-screenshots:
 #                         start-up, cation-centred summary, the results bar
 #                         with the geometry button, anion-centred detailed
-#                         (top and synopsis), a small screen, the about box
+#                         (top and synopsis), the coordination geometry
+#                         (anions detailed, cations detailed at the top and
+#                         at the dihedral angles, the results bar while it is
+#                         shown, cations summary), a small screen, the about
+#                         box
 #   scaled-150-*.png      the same at 150 % scaling
 #
 #   bash scripts/screenshot.sh [cif-file]

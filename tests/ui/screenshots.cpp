@@ -87,11 +87,28 @@ int main(int argc, char** argv) {
     emit sections->activated(synopsis);
     ok = Save(&window, file("05-anion-detailed-synopsis.png")) && ok;
 
+    // The coordination geometry: the anions' detailed report, then the
+    // cations' detailed report at its dihedral angles and their summary.
+    auto* geometry = Control<QPushButton>(&window, "PolGeomButton");
+    geometry->click();
+    ok = Save(&window, file("06-anion-geometry-detailed.png")) && ok;
+    geometry->click();
+    Control<QPushButton>(&window, "ShowXCenteredButton")->click();
+    geometry->click();
+    ok = Save(&window, file("07-cation-geometry-detailed.png")) && ok;
+    const int dihedrals = sections->findText(QStringLiteral("  DIHEDRAL ANGLES"));
+    sections->setCurrentIndex(dihedrals);
+    emit sections->activated(dihedrals);
+    ok = Save(&window, file("08-cation-geometry-dihedral-angles.png")) && ok;
+    ok = Save(Control<QWidget>(&window, "ResultsBar"), file("09-geometry-shown-bar.png")) && ok;
+    Control<QCheckBox>(&window, "DetailedResults")->click();
+    ok = Save(&window, file("10-cation-geometry-summary.png")) && ok;
+
     // A small screen: the layouts shrink, the memo scrolls.
     window.resize(1024, 600);
-    ok = Save(&window, file("06-small-screen.png")) && ok;
+    ok = Save(&window, file("11-small-screen.png")) && ok;
 
     Control<QPushButton>(&window, "AboutButton")->click();
-    ok = Save(window.aboutDialog(), file("07-about.png")) && ok;
+    ok = Save(window.aboutDialog(), file("12-about.png")) && ok;
     return ok ? 0 : 1;
 }
