@@ -58,6 +58,14 @@ std::string PairRow(const std::string& label, const std::string& line, std::stri
            (na ? "" : word(first)) + S + (na ? "" : word(first + 1));
 }
 
+// The first lines of the cation tables: title, empty row, name, empty row,
+// the column header, empty row.
+ReportLines TablePreamble(const Model& m, char s, const std::string& name,
+                          const std::string& header) {
+    const std::string empty(9, s);
+    return {CsvTitleLine(m, s), empty, name, empty, header, empty};
+}
+
 } // namespace
 
 ReportLines PolGeomCsvLines(const Model& m, int ca, char s) {
@@ -91,15 +99,9 @@ ReportLines PolGeomCsvLines(const Model& m, int ca, char s) {
 
 ReportLines OppBondsCsvLines(const Model& m, char s) {
     const std::string S(1, s);
-    const std::string empty(9, s);
-    ReportLines out;
-    out.push_back(CsvTitleLine(m, s));
-    out.push_back(empty);
-    out.emplace_back("Opposing bonds");
-    out.push_back(empty);
-    out.push_back(S + "Central atom" + S + "RX" + S + "RY" + S + "Angle" + S + S +
-                  "Opposing ligands");
-    out.push_back(empty);
+    ReportLines out = TablePreamble(m, s, "Opposing bonds",
+                                    S + "Central atom" + S + "RX" + S + "RY" + S + "Angle" + S + S +
+                                        "Opposing ligands");
     if (!m.CalcOppBonds) return out;
     for (int i = 1; i <= Sites(m.AClength); ++i) {
         const TAtoms& a = m.AC[i];
@@ -119,14 +121,8 @@ ReportLines OppBondsCsvLines(const Model& m, char s) {
 
 ReportLines Averages123_45CsvLines(const Model& m, char s) {
     const std::string S(1, s);
-    const std::string empty(9, s);
-    ReportLines out;
-    out.push_back(CsvTitleLine(m, s));
-    out.push_back(empty);
-    out.emplace_back("123-45 bond averages");
-    out.push_back(empty);
-    out.push_back(S + "Central atom" + S + "Average3" + S + "Average2");
-    out.push_back(empty);
+    ReportLines out = TablePreamble(m, s, "123-45 bond averages",
+                                    S + "Central atom" + S + "Average3" + S + "Average2");
     if (!m.Calc32Averages) return out;
     for (int i = 1; i <= Sites(m.AClength); ++i) {
         const TAtoms& a = m.AC[i];

@@ -477,40 +477,35 @@ class DetailedBonds {
                            L(a.SecSphereSymTrans[q], 15) + " + (" + a.SecSphereSymOp[q] + ")");
     }
 
+    // One central atom and its neighbours of the same kind; w is the label
+    // width of the section, whose columns sit one place further right in
+    // the anion-centred report.
+    void NearestBlock(const TAtoms& a, int w) {
+        out_.emplace_back(BlankLine);
+        out_.push_back(
+            cat_ ? R("  ", w + 11) + "X       Y       Z       Distance       Symmetry operator"
+                 : R("  ", w + 12) + "X       Y       Z      Distance        Symmetry operator");
+        out_.emplace_back(BlankLine);
+        out_.push_back("  " + R(a.Atomlabel, w + (cat_ ? 5 : 6)) + L(F4(a.X), cat_ ? 8 : 7) +
+                       L(F4(a.Y), 8) + L(F4(a.Z), 8) + Blanks(19) +
+                       SymmetryText(a.SymTrans, a.SymOp));
+        out_.emplace_back(BlankLine);
+        SecondSphere(a, w);
+    }
+
     void NearestCentralAtoms() {
         out_.emplace_back(heading::NearestCentralAtoms);
-        if (cat_) {
-            const std::string rule = Rule(W3_ + 80);
-            out_.push_back(rule);
-            for (int i = 1; i <= side_.n; ++i) {
-                const TAtoms& a = Atom(i);
-                out_.emplace_back(BlankLine);
-                out_.push_back(R("  ", W3_ + 11) +
-                               "X       Y       Z       Distance       Symmetry operator");
-                out_.emplace_back(BlankLine);
-                out_.push_back("  " + R(a.Atomlabel, W3_ + 5) + L(F4(a.X), 8) + L(F4(a.Y), 8) +
-                               L(F4(a.Z), 8) + Blanks(19) + SymmetryText(a.SymTrans, a.SymOp));
-                out_.emplace_back(BlankLine);
-                SecondSphere(a, W3_);
-                out_.push_back(rule);
-            }
-        } else {
-            const int W4 = LongestSideLabel();
-            const std::string rule = Rule(W4 + 80);
-            for (int i = 1; i <= side_.n; ++i) {
-                const TAtoms& a = Atom(i);
-                out_.push_back(rule);
-                out_.emplace_back(BlankLine);
-                out_.push_back(R("  ", W4 + 12) +
-                               "X       Y       Z      Distance        Symmetry operator");
-                out_.emplace_back(BlankLine);
-                out_.push_back("  " + R(a.Atomlabel, W4 + 6) + L(F4(a.X), 7) + L(F4(a.Y), 8) +
-                               L(F4(a.Z), 8) + Blanks(19) + SymmetryText(a.SymTrans, a.SymOp));
-                out_.emplace_back(BlankLine);
-                SecondSphere(a, W4);
-            }
-            out_.push_back(rule);
+        // Cations: the rule under the heading and after each atom; anions:
+        // before each atom and after the last.
+        const int w = cat_ ? W3_ : LongestSideLabel();
+        const std::string rule = Rule(w + 80);
+        if (cat_) out_.push_back(rule);
+        for (int i = 1; i <= side_.n; ++i) {
+            if (!cat_) out_.push_back(rule);
+            NearestBlock(Atom(i), w);
+            if (cat_) out_.push_back(rule);
         }
+        if (!cat_) out_.push_back(rule);
         out_.emplace_back(BlankLine);
         out_.emplace_back(BlankLine);
     }
