@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <exception>
 #include <filesystem>
 #include <map>
@@ -68,6 +69,12 @@ nlohmann::ordered_json AtomJson(const TAtoms& r) {
             {"bonds", bonds}};
 }
 
+// A number of the geometry, or null where the reports print "  -  ".
+nlohmann::ordered_json Value(double x, bool exists = true) {
+    if (!exists || !std::isfinite(x)) return nullptr;
+    return x;
+}
+
 std::string OutputDirectory(const std::string& path, const BatchSettings& s) {
     if (!s.out_dir.empty()) return s.out_dir;
     std::filesystem::path dir = std::filesystem::path(path).parent_path();
@@ -85,6 +92,16 @@ std::vector<std::string> OutputEndings(const BatchSettings& s) {
             if (detailed ? s.detailed : s.summary)
                 endings.emplace_back(ReportSuffix(ReportCode(cations, detailed)));
         if (s.summary) endings.emplace_back(cations ? "-CC-S.csv" : "-AC-S.csv");
+        if (!s.geometry) continue;
+        for (bool detailed : {true, false})
+            if (detailed ? s.detailed : s.summary)
+                endings.emplace_back(
+                    ReportSuffix(cations ? (detailed ? 5 : 6) : (detailed ? 7 : 8)));
+        if (s.summary) endings.emplace_back(cations ? "-CC-SP.csv" : "-AC-SP.csv");
+        if (cations && s.detailed) {
+            endings.emplace_back("-CC-OB.csv");
+            endings.emplace_back("-CC-123-45.csv");
+        }
     }
     if (s.json) endings.emplace_back(".json");
     return endings;
@@ -101,6 +118,19 @@ std::string ComparablePath(const std::string& path) {
 }
 
 } // namespace
+
+std::optional<std::array<int, 3>> ParseZone(std::string_view text) {
+    std::array<int, 3> uvw{};
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::size_t comma = k < 2 ? text.find(',') : std::string_view::npos;
+        if (k < 2 && comma == std::string_view::npos) return std::nullopt;
+        const std::optional<int> v = TryStrToInt(text.substr(0, comma));
+        if (!v) return std::nullopt;
+        uvw[k] = *v;
+        text = k < 2 ? text.substr(comma + 1) : std::string_view();
+    }
+    return uvw;
+}
 
 std::string ValidateSettings(const BatchSettings& s) {
     if (s.MaxR && !(*s.MaxR > 0)) return "Invalid Maximum coordination radius.";
@@ -119,6 +149,10 @@ std::string ValidateSettings(const BatchSettings& s) {
         if (!(r.radius > 0)) return option + "Invalid Maximum coordination radius.";
         if (r.radius > 5.0) return option + "Maximum coordination radius too high.";
     }
+    if (s.MinDih && !(*s.MinDih >= 150 && *s.MinDih <= 180))
+        return "Invalid minimum dihedral angle (150-180°)";
+    if (s.MaxSDist && !(*s.MaxSDist >= 0.2 && *s.MaxSDist <= 1.5))
+        return "Invalid maximum distance for split positions (0.2-1.5)";
     return {};
 }
 
@@ -135,6 +169,18 @@ void ApplySettings(const BatchSettings& s, Model& m) {
     }
     if (s.Threshold) m.Threshold = *s.Threshold;
     if (s.MAPDImprovement) m.MAPDImprovement = *s.MAPDImprovement;
+    m.CalcOppBonds = s.CalcOppBonds;
+    m.CalcBonDAngles = s.CalcBonDAngles;
+    m.CalcDihAngles = s.CalcDihAngles;
+    m.CalcIntLigands = s.CalcIntLigands;
+    m.CalcDistCentAtom = s.CalcDistCentAtom;
+    m.Calc32Averages = s.Calc32Averages;
+    m.AutoZone = !s.zone;
+    if (s.zone)
+        for (int k = 1; k <= 3; ++k)
+            m.CustomZone[k] = (*s.zone)[static_cast<std::size_t>(k - 1)];
+    if (s.MinDih) m.MinDih = *s.MinDih;
+    if (s.MaxSDist) m.MaxSDist = *s.MaxSDist;
 }
 
 std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limits) {
@@ -264,6 +310,46 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     return {{"globals", globals}, {"cations", cations}, {"anions", anions}};
 }
 
+void AddGeometryJson(nlohmann::ordered_json& orientation, const Model& m, bool cations) {
+    nlohmann::ordered_json& atoms = orientation[cations ? "cations" : "anions"];
+    const AtomArray& records = cations ? m.AC : m.AA;
+    for (std::size_t i = 0; i < atoms.size(); ++i) {
+        const TAtoms& r = records[static_cast<int>(i) + 1];
+        const bool sphere = HasFittedSphere(r);
+        nlohmann::ordered_json& a = atoms[i];
+        a["CX"] = Value(r.CX);
+        a["CY"] = Value(r.CY);
+        a["CZ"] = Value(r.CZ);
+        a["PolVolume"] = Value(r.PolVolume);
+        a["FacesNo"] = r.FacesNo;
+        a["VolFaces"] = r.VolFaces;
+        a["SCoor"] = r.SCoor;
+        a["IPFaces"] = r.IPFaces;
+        a["SRadius"] = Value(r.SRadius, sphere);
+        a["CentroidCA"] = Value(r.CentroidCA, sphere);
+        a["SVolume"] = Value(r.SVolume, sphere);
+        a["CenBondSD"] = Value(r.CenBondSD, sphere);
+        a["LECC"] = Value(r.LECC, sphere);
+        a["SECC"] = Value(r.SECC, sphere);
+        a["SPHL"] = Value(r.SPHL, sphere);
+        a["SPHV"] = Value(r.SPHV, sphere);
+        a["Xo"] = Value(r.Xo, sphere);
+        a["Yo"] = Value(r.Yo, sphere);
+        a["Zo"] = Value(r.Zo, sphere);
+        a["IdealPolyhedron"] = r.IdealPolyhedron;
+        a["IdealPolVolume"] = Value(r.IdealPolVolume, sphere);
+        a["IdealPolDistortion"] = Value(r.IdealPolDistortion, sphere);
+        nlohmann::ordered_json& bonds = a["bonds"];
+        for (std::size_t j = 0; j < bonds.size(); ++j) {
+            const int k = static_cast<int>(j) + 1;
+            bonds[j]["BondCoorCX"] = Value(r.BondCoorCX[k]);
+            bonds[j]["BondCoorCY"] = Value(r.BondCoorCY[k]);
+            bonds[j]["BondCoorCZ"] = Value(r.BondCoorCZ[k]);
+            bonds[j]["BondCenDist"] = Value(r.BondCenDist[k], sphere);
+        }
+    }
+}
+
 std::vector<std::string> OutputFiles(const std::string& path, const BatchSettings& s) {
     const std::filesystem::path dir = OutputDirectory(path, s);
     const std::string title = TitleOf(path);
@@ -316,13 +402,19 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
         }
     };
 
-    if (!SetCoordinationLimits(s, m, msg)) return result;
+    if (!SetCoordinationLimits(s, m, msg)) return;
 
     // Cation-centred first, then anion-centred, as after opening a file in
     // the window: the anion-centred report prints bond-valence deviations
     // that only a cation-centred calculation refreshes.
     nlohmann::ordered_json record = {{"file", path}, {"Title", m.Title}};
     Results reports;
+    auto writeReport = [&](int code) {
+        const ReportLines& lines = LoadResults(m, reports, msg, code, s.omit);
+        write(ReportSuffix(code), [&lines](const std::string& file, std::string& error) {
+            return WriteReportFile(file, lines, error);
+        });
+    };
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
@@ -331,22 +423,45 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
             result.gii = m.GII;
             result.has_gii = !m.NoBVS;
         }
-        if (s.json) record[cations ? "cation_centred" : "anion_centred"] = ResultsJson(m);
-        if (!s.reports || !(cations ? s.cation : s.anion)) continue;
+        const char* orientation = cations ? "cation_centred" : "anion_centred";
+        if (s.json) record[orientation] = ResultsJson(m);
+        const bool files = s.reports && (cations ? s.cation : s.anion);
+        const std::string side = cations ? "-CC" : "-AC";
 
-        for (bool detailed : {true, false}) {
-            if (!(detailed ? s.detailed : s.summary)) continue;
-            const int code = ReportCode(cations, detailed);
-            const ReportLines& lines = LoadResults(m, reports, msg, code, s.omit);
-            write(ReportSuffix(code), [&lines](const std::string& file, std::string& error) {
-                return WriteReportFile(file, lines, error);
+        if (files) {
+            for (bool detailed : {true, false})
+                if (detailed ? s.detailed : s.summary) writeReport(ReportCode(cations, detailed));
+            if (s.summary)
+                write(side + "-S.csv", [&](const std::string& file, std::string& error) {
+                    return SaveCSV(m, cations ? 1 : 2, file, s.decimal_separator, error);
+                });
+        }
+
+        // The coordination geometry of the same side, from this calculation.
+        if (!s.geometry) continue;
+        if (!s.run_geometry(m, msg, cations ? 1 : 2)) {
+            msg.Show(std::string("No coordination geometry files written for the ") +
+                     (cations ? "cation" : "anion") + "-centred polyhedra.");
+            written = false;
+            continue;
+        }
+        if (s.json) AddGeometryJson(record[orientation], m, cations);
+        if (!files) continue;
+        if (s.detailed) writeReport(cations ? 5 : 7);
+        if (s.summary) {
+            writeReport(cations ? 6 : 8);
+            write(side + "-SP.csv", [&](const std::string& file, std::string& error) {
+                return SavePolGeomCSV(m, cations ? 1 : 2, file, s.decimal_separator, error);
             });
         }
-        if (s.summary)
-            write(cations ? "-CC-S.csv" : "-AC-S.csv",
-                  [&](const std::string& file, std::string& error) {
-                      return SaveCSV(m, cations ? 1 : 2, file, s.decimal_separator, error);
-                  });
+        if (cations && s.detailed) {
+            write("-CC-OB.csv", [&](const std::string& file, std::string& error) {
+                return SaveOppBondsCSV(m, file, s.decimal_separator, error);
+            });
+            write("-CC-123-45.csv", [&](const std::string& file, std::string& error) {
+                return Save123_45AveragesCSV(m, file, s.decimal_separator, error);
+            });
+        }
     }
     if (s.json)
         write(".json", [&record](const std::string& file, std::string& error) {

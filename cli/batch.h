@@ -3,6 +3,7 @@
 // call works on its own model, so files can be processed on several threads.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "calc/bond_lengths.h"
 #include "model/messages.h"
 #include "model/model.h"
+#include "poly/geometry.h"
 
 namespace kevo {
 
@@ -58,6 +60,20 @@ struct BatchSettings {
     // keeps the ligands the global radii give it.
     std::vector<AtomRadius> atom_radii;
 
+    // Coordination geometry, run for each side after its charge
+    // distribution, and its optional calculations.
+    bool geometry = false;
+    bool CalcOppBonds = false;
+    bool CalcBonDAngles = true;
+    bool CalcDihAngles = true;
+    bool CalcIntLigands = true;
+    bool CalcDistCentAtom = true;
+    bool Calc32Averages = true;
+    std::optional<std::array<int, 3>> zone; // the planes' zone axis; detected when unset
+    std::optional<double> MinDih;
+    std::optional<double> MaxSDist;
+    GeometryRun run_geometry = &Bonds1Click;
+
     std::string bvs_path; // parameter table; empty when none was found
     std::string out_dir;  // empty: the CIF's directory
 
@@ -83,6 +99,9 @@ struct BatchResult {
     double seconds = 0;
 };
 
+// "u,v,w" with three integers: the zone axis of the opposing-bond planes.
+std::optional<std::array<int, 3>> ParseZone(std::string_view text);
+
 // Checks the settings a user typed; returns an empty text or the message of
 // the first setting that is out of range.
 std::string ValidateSettings(const BatchSettings& s);
@@ -107,6 +126,12 @@ bool SetCoordinationLimits(const BatchSettings& s, Model& m, MessageSink& msg);
 
 // The machine-readable record of one orientation's results.
 nlohmann::ordered_json ResultsJson(const Model& m);
+
+// Adds the results of the coordination-geometry run to the central atoms of
+// an orientation's record (cations: the cation-centred record, else the
+// anion-centred one) and to their bonds. A value the reports print as
+// missing is null.
+void AddGeometryJson(nlohmann::ordered_json& orientation, const Model& m, bool cations);
 
 // "Processing stopped by an unexpected error (" + what + "); the file is
 // skipped."

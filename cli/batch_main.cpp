@@ -140,10 +140,13 @@ int main(int argc, char** argv) {
                    "Directory for the files written (default: the directory of each CIF file)");
     bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
     app.add_flag("--detailed", only_detailed,
-                 "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out)");
+                 "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out; with "
+                 "--geometry also Title-CC-D.pol, Title-AC-D.pol, Title-CC-OB.csv, "
+                 "Title-CC-123-45.csv)");
     app.add_flag("--summary", only_summary,
                  "Write only the summary reports and CSV files (Title-CC-S.out, Title-AC-S.out, "
-                 "Title-CC-S.csv, Title-AC-S.csv)");
+                 "Title-CC-S.csv, Title-AC-S.csv; with --geometry also Title-CC-S.pol, "
+                 "Title-AC-S.pol, Title-CC-SP.csv, Title-AC-SP.csv)");
     app.add_flag("--cation", only_cation, "Write only the cation-centred files (-CC-)");
     app.add_flag("--anion", only_anion, "Write only the anion-centred files (-AC-)");
     app.add_flag("--hide-zero-weight", s.omit,
@@ -153,6 +156,49 @@ int main(int argc, char** argv) {
     app.add_flag("--json", s.json,
                  "Write Title.json: the results of the cation-centred and the anion-centred "
                  "calculation in machine-readable form");
+    auto* geometry = app.add_flag(
+        "--geometry", s.geometry,
+        "Also run the coordination geometry of each side after its charge distribution and "
+        "write Title-CC-D.pol, Title-CC-S.pol, Title-AC-D.pol, Title-AC-S.pol (geometry "
+        "reports), Title-CC-SP.csv, Title-AC-SP.csv (their synopses), Title-CC-OB.csv (opposing "
+        "bonds) and Title-CC-123-45.csv (123-45 bond averages); with --json the geometry is "
+        "added to Title.json");
+    auto* opposing = app.add_flag("--opposing-bonds", s.CalcOppBonds,
+                                  "Find the opposing bonds of six- and seven-coordinated cations "
+                                  "(off by default; without it Title-CC-OB.csv has no rows)")
+                         ->needs(geometry);
+    bool no_angles = false, no_dihedrals = false, no_interligand = false, no_central = false,
+         no_averages = false;
+    app.add_flag("--no-bond-angles", no_angles, "Leave the bond angles out of the geometry reports")
+        ->needs(geometry);
+    app.add_flag("--no-dihedral-angles", no_dihedrals,
+                 "Leave the dihedral angles out of the geometry reports")
+        ->needs(geometry);
+    app.add_flag("--no-interligand-distances", no_interligand,
+                 "Leave the interligand distances out of the geometry reports")
+        ->needs(geometry);
+    app.add_flag("--no-central-distances", no_central,
+                 "Leave the distances to the nearest central atoms out of the geometry reports")
+        ->needs(geometry);
+    app.add_flag("--no-123-45", no_averages,
+                 "Do not calculate the 123-45 bond averages (Title-CC-123-45.csv has no rows)")
+        ->needs(geometry);
+    std::string zone_text;
+    auto* zone_opt = app.add_option("--zone", zone_text,
+                                    "Zone axis U,V,W (three integers) of the opposing-bond planes "
+                                    "(default: detected)")
+                         ->needs(opposing);
+    double min_dih = 0, max_split = 0;
+    auto* min_dih_opt =
+        app.add_option("--min-dihedral", min_dih,
+                       "Minimum dihedral angle in degrees to merge adjacent faces into a flat "
+                       "face (150 to 180, default 170)")
+            ->needs(geometry);
+    auto* max_split_opt =
+        app.add_option("--max-split-distance", max_split,
+                       "Maximum distance in Å between atoms in split positions (0.2 to 1.5, "
+                       "default 0.8)")
+            ->needs(geometry);
     app.add_option("-j,--jobs", jobs, "Number of files processed at the same time (default 1)")
         ->check(CLI::Range(1, 64));
     CLI11_PARSE(app, argc, argv);
@@ -161,6 +207,20 @@ int main(int argc, char** argv) {
     if (*max_h_opt) s.MaxH = max_h;
     if (*threshold_opt) s.Threshold = threshold;
     if (*mapd_opt) s.MAPDImprovement = mapd;
+    s.CalcBonDAngles = !no_angles;
+    s.CalcDihAngles = !no_dihedrals;
+    s.CalcIntLigands = !no_interligand;
+    s.CalcDistCentAtom = !no_central;
+    s.Calc32Averages = !no_averages;
+    if (*min_dih_opt) s.MinDih = min_dih;
+    if (*max_split_opt) s.MaxSDist = max_split;
+    if (*zone_opt) {
+        s.zone = kevo::ParseZone(zone_text);
+        if (!s.zone) {
+            Err("Invalid custom zone axis\n");
+            return 2;
+        }
+    }
     if (end_option == "difference")
         s.EndItOption = 0;
     else if (end_option == "mapd")
@@ -203,7 +263,7 @@ int main(int argc, char** argv) {
     s.reports = !no_reports;
     s.decimal_separator = UserDecimalSeparator();
     // --list alone only lists; every other use calculates.
-    s.calculate = !(s.list && !s.json && !only_detailed && !only_summary);
+    s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary);
     if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
 
     StdConsole console;

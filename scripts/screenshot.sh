@@ -3,11 +3,15 @@
 # server (Xvfb), into build/screenshots/:
 #   00-program-start.png  the kevo21 program started on an example (the
 #                         whole virtual screen, captured with ImageMagick)
-#   01..07-*.png          the real main window driven by kevo21-screenshots:
+#   01..12-*.png          the real main window driven by kevo21-screenshots:
 #                         start-up, cation-centred summary, the results bar
 #                         with the geometry button, anion-centred detailed
-#                         (top and synopsis), a small screen, the about box
-#   08..13-*.png          the calculation settings dialog (as opened, with
+#                         (top and synopsis), the coordination geometry
+#                         (anions detailed, cations detailed at the top and
+#                         at the dihedral angles, the results bar while it is
+#                         shown, cations summary), a small screen, the about
+#                         box
+#   13..18-*.png          the calculation settings dialog (as opened, with
 #                         the bond-type defaults, after the manual
 #                         coordination), the manual coordination dialog
 #                         (cations with a cut, anions) and the window after

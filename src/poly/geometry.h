@@ -19,4 +19,16 @@ namespace kevo {
 // false again and the atoms processed so far keep their new values).
 bool Bonds1Click(Model& m, MessageSink& msg, int ca);
 
+// The run as the window and the batch program call it; tests put a run that
+// stops in its place (with at most 50 ligands a polyhedron never reaches
+// the face limit, since its surface has at most 96 triangles).
+using GeometryRun = bool (*)(Model& m, MessageSink& msg, int ca);
+
+// After a run: the atom has a least-squares fitted sphere, and with it a
+// centroid and an ideal-polyhedron volume. Not so for fewer than three
+// ligands or for ligands on one line (the run leaves SRadius 0 then).
+inline bool HasFittedSphere(const TAtoms& a) {
+    return a.Coor > 2 && a.SRadius > 0;
+}
+
 } // namespace kevo

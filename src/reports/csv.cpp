@@ -27,18 +27,15 @@ char CsvSeparator(std::string_view decimal_separator) {
     return decimal_separator == "." ? ',' : ';';
 }
 
-ReportLines SummaryCsvLines(const Model& m, int ca, char s) {
-    const std::string S(1, s);
-    auto Sx = [s](int n) { return std::string(static_cast<std::size_t>(n), s); };
-    const std::string empty = Sx(9);
-    ReportLines out;
+std::string CsvTitleLine(const Model& m, char s) {
+    return "Input file: " + m.Title + ".cif" + std::string(9, s);
+}
 
-    out.push_back("Input file: " + m.Title + ".cif" + Sx(9));
-    out.push_back(empty);
-    out.push_back("Relative charge error:" + Sx(3) + F3(m.EV) + "%");
+void CsvThresholdLines(const Model& m, char s, std::string_view specific, ReportLines& out) {
+    const std::string S(1, s);
     switch (m.ThresOption) {
     case 0:
-        out.push_back("Coordination radius threshold: " + Sx(3) + F4(m.MaxR));
+        out.push_back("Coordination radius threshold: " + std::string(3, s) + F4(m.MaxR));
         if (m.IsHydrogen) out.push_back("Hydrogen coordination radius threshold:  " + F3(m.MaxH));
         break;
     case 1:
@@ -50,7 +47,7 @@ ReportLines SummaryCsvLines(const Model& m, int ca, char s) {
         }
         break;
     case 2:
-        out.emplace_back("Coordination built on polyhedron specific thresholds:");
+        out.emplace_back(specific);
         break;
     default:
         break;
@@ -58,6 +55,18 @@ ReportLines SummaryCsvLines(const Model& m, int ca, char s) {
     if (m.NearestLimit)
         out.emplace_back("Coordination limited by the distance to the nearest central atom.");
     if (m.ExZeroW) out.emplace_back("Zero-weight bonds excluded from coordination.");
+}
+
+ReportLines SummaryCsvLines(const Model& m, int ca, char s) {
+    const std::string S(1, s);
+    auto Sx = [s](int n) { return std::string(static_cast<std::size_t>(n), s); };
+    const std::string empty = Sx(9);
+    ReportLines out;
+
+    out.push_back(CsvTitleLine(m, s));
+    out.push_back(empty);
+    out.push_back("Relative charge error:" + Sx(3) + F3(m.EV) + "%");
+    CsvThresholdLines(m, s, "Coordination built on polyhedron specific thresholds:", out);
     out.push_back(empty);
 
     // The table of the central kind and the one of the other kind.

@@ -1,5 +1,4 @@
-// Building the charge-distribution report of a report code, as the results
-// view asks for it.
+// Building the report of a report code, as the results view asks for it.
 #include <stdexcept>
 
 #include "reports/results.h"
@@ -23,8 +22,20 @@ const ReportLines& LoadResults(Model& m, Results& r, MessageSink& msg, int code,
     case 4:
         ShortAnList(m, r);
         break;
+    case 5:
+        LoadCatBonds(m, r);
+        break;
+    case 6:
+        LoadShortCatBonds(m, r);
+        break;
+    case 7:
+        LoadAnBonds(m, r);
+        break;
+    case 8:
+        LoadShortAnBonds(m, r);
+        break;
     default:
-        throw std::invalid_argument("not a charge-distribution report code");
+        throw std::invalid_argument("report code out of range");
     }
     return r.List(code);
 }

@@ -68,7 +68,15 @@ void ShortAnList(Model& m, Results& r);
 void DetCatList(Model& m, Results& r, MessageSink& msg, bool omit);
 void DetAnList(Model& m, Results& r, MessageSink& msg, bool omit);
 
-// Builds the report of code 1..4 as the results view does (sets
+// The polyhedron-geometry reports of the last coordination-geometry run:
+// detailed (codes 5 and 7, lists Output4 and OutPut6) and summary (codes 6
+// and 8, lists Output5 and Output7), cation-centred and anion-centred.
+void LoadCatBonds(Model& m, Results& r);
+void LoadShortCatBonds(Model& m, Results& r);
+void LoadAnBonds(Model& m, Results& r);
+void LoadShortAnBonds(Model& m, Results& r);
+
+// Builds the report of code 1..8 as the results view does (sets
 // IterationMethod, then the report; for codes 1 and 3 zero-weight bonds are
 // left out when omit is true) and returns its lines.
 const ReportLines& LoadResults(Model& m, Results& r, MessageSink& msg, int code, bool omit);

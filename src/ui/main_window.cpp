@@ -528,15 +528,39 @@ void TOstrel::AboutButtonClick() {
 }
 
 void TOstrel::PolGeomButtonClick() {
-    Guarded([this] {
-        if (PolGeomButton->text() == QStringLiteral("Charge distribution")) {
+    // Back to the charge distribution: the whole calculation runs again.
+    if (PolGeomButton->text() == QStringLiteral("Charge distribution")) {
+        Guarded([this] {
             PolGeomButton->setText(QStringLiteral("Coordination geometry"));
             ShowXCenteredButton->setEnabled(true);
             RunCalculation();
-            return;
+        });
+        return;
+    }
+    if (!HasResults()) return;
+    // The geometry of the side shown, as a detailed or a summary report as
+    // the box reads now. The side cannot change under the report.
+    PolGeomButton->setText(QStringLiteral("Charge distribution"));
+    const bool detailed = DetailedResults->isChecked();
+    ShowXCenteredButton->setEnabled(false);
+    bool shown = false;
+    Guarded([&] {
+        Model& m = *model_;
+        const int side = m.ShowCations ? 1 : 2;
+        bool done = false;
+        {
+            WaitCursor wait;
+            done = seams_->RunGeometry(m, *messages_, side);
         }
-        ShowMessage("The coordination geometry is not available in this version.");
+        if (!done) return; // the run said why
+        ShowReport((side == 1 ? 5 : 7) + (detailed ? 0 : 1));
+        shown = true;
     });
+    if (shown) return;
+    // Stopped (the face limit): the charge-distribution report stays.
+    model_->ShowingPolGeom = false;
+    PolGeomButton->setText(QStringLiteral("Coordination geometry"));
+    ShowXCenteredButton->setEnabled(true);
 }
 
 // --- Finding text ----------------------------------------------------------------------------

@@ -182,6 +182,12 @@ void TOstrel::SaveAsButtonClick() {
             written = WriteReportFile(file, shown_, error);
         } else if (choice->entry == 2 && (code == 2 || code == 4)) {
             written = SaveCSV(m, code == 2 ? 1 : 2, file, seams_->DecimalSeparator(), error);
+        } else if (choice->entry == 2 && (code == 6 || code == 8)) {
+            written = SavePolGeomCSV(m, code == 6 ? 1 : 2, file, seams_->DecimalSeparator(), error);
+        } else if (choice->entry == 2 && code == 5) {
+            written = SaveOppBondsCSV(m, file, seams_->DecimalSeparator(), error);
+        } else if (choice->entry == 3 && code == 5) {
+            written = Save123_45AveragesCSV(m, file, seams_->DecimalSeparator(), error);
         } else {
             error = "This file type cannot be written for the shown report.";
         }

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "calc/bvs_file.h"
+#include "poly/geometry.h"
 #include "ui/bonds_dialog.h"
 #include "ui/man_coord_dialog.h"
 
@@ -89,6 +90,10 @@ std::string WindowSeams::DefaultBondLengthsPath() {
 
 std::string WindowSeams::DecimalSeparator() {
     return QLocale().decimalPoint().toStdString();
+}
+
+bool WindowSeams::RunGeometry(Model& m, MessageSink& msg, int ca) {
+    return Bonds1Click(m, msg, ca);
 }
 
 } // namespace kevo

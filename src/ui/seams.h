@@ -13,6 +13,7 @@ class QWidget;
 
 namespace kevo {
 
+class MessageSink;
 class Model;
 
 // The title of the application, shown on its message boxes.
@@ -54,6 +55,10 @@ class WindowSeams {
     // The decimal separator of the user's locale (it chooses the CSV field
     // separator).
     virtual std::string DecimalSeparator();
+    // The coordination-geometry run of one side (Bonds1Click). Tests put in
+    // a run that stops on the face limit, which no real polyhedron of at
+    // most 50 ligands reaches.
+    virtual bool RunGeometry(Model& m, MessageSink& msg, int ca);
 };
 
 } // namespace kevo

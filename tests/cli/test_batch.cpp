@@ -11,6 +11,7 @@
 #include "batch.h"
 #include "cli_test_support.h"
 #include "model/model.h"
+#include "poly/poly_messages.h"
 #include "reports/report_file.h"
 
 namespace kevo {
@@ -274,6 +275,303 @@ TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     StringConsole console;
     EXPECT_EQ(RunBatch({a, b, other}, beside, 1, console), 0) << console.err;
     EXPECT_EQ(Listing(dir / "b").size(), 8u); // the CIF, six reports and the JSON
+    // With the geometry its files count too.
+    BatchSettings geometry = s;
+    geometry.reports = true;
+    geometry.json = false;
+    geometry.geometry = true;
+    geometry.summary = false;
+    geometry.anion = false;
+    EXPECT_EQ(OutputFiles(a, geometry),
+              (std::vector<std::string>{
+                  (out / "quartz-CC-D.out").string(), (out / "quartz-CC-D.pol").string(),
+                  (out / "quartz-CC-OB.csv").string(), (out / "quartz-CC-123-45.csv").string()}));
+}
+
+// --- Coordination geometry ------------------------------------------------------------
+
+const char* const kReportEndings[] = {"-CC-D.out", "-CC-S.out", "-AC-D.out",
+                                      "-AC-S.out", "-CC-S.csv", "-AC-S.csv"};
+const char* const kGeometryEndings[] = {"-CC-D.pol",  "-CC-S.pol",  "-AC-D.pol",  "-AC-S.pol",
+                                        "-CC-SP.csv", "-AC-SP.csv", "-CC-OB.csv", "-CC-123-45.csv"};
+
+// The text of a written file with the elapsed-time lines blanked: they
+// differ from run to run.
+std::string WithoutElapsedTime(std::string text) {
+    const std::string key = "  Elapsed time: ";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1))
+        text.erase(at + key.size(), text.find('\r', at) - at - key.size());
+    return text;
+}
+
+TEST(Batch, GeometryWritesEveryFileForEveryExampleAndLeavesTheOthersAlone) {
+    auto m = Model::Create();
+    BatchSettings plain;
+    plain.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    plain.out_dir = TempDir("plain").string();
+    BatchSettings geometry = plain;
+    geometry.geometry = true;
+    geometry.out_dir = TempDir("geometry").string();
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(KEVO_SOURCE_DIR "/examples")) {
+        if (e.path().extension() != ".cif") continue;
+        ++files;
+        const std::string title = e.path().stem().string();
+        SCOPED_TRACE(title);
+        BatchResult r = ProcessFile(e.path().string(), geometry, *m);
+        EXPECT_TRUE(r.ok) << r.messages;
+        EXPECT_EQ(r.messages, "");
+        BatchResult p = ProcessFile(e.path().string(), plain, *m);
+        EXPECT_TRUE(p.ok) << p.messages;
+        for (const char* ending : kGeometryEndings) {
+            SCOPED_TRACE(ending);
+            std::string text = ReadFile(fs::path(geometry.out_dir) / (title + ending));
+            ASSERT_GT(text.size(), 3u);
+            EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+            EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+            EXPECT_EQ(text.find("NAN"), std::string::npos);
+            EXPECT_EQ(text.find("INF"), std::string::npos);
+        }
+        // The charge-distribution files are the same with and without the
+        // geometry.
+        for (const char* ending : kReportEndings) {
+            SCOPED_TRACE(ending);
+            EXPECT_EQ(WithoutElapsedTime(ReadFile(fs::path(geometry.out_dir) / (title + ending))),
+                      WithoutElapsedTime(ReadFile(fs::path(plain.out_dir) / (title + ending))));
+        }
+        EXPECT_NE(ReadFile(fs::path(geometry.out_dir) / (title + "-CC-D.pol"))
+                      .find("  COORDINATIONS, BOND LENGTHS, CENTROIDS, VOLUMES, DISTORTIONS"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(files, 8);
+    EXPECT_EQ(Listing(geometry.out_dir).size(), 8u * 14u);
+}
+
+TEST(Batch, GeometryFilesAreTheReportsOfTheCore) {
+    // The batch program writes what the window shows: the same report and
+    // CSV builders on the same run.
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("geometry-core").string();
+    s.geometry = true;
+    s.CalcOppBonds = true;
+    const std::string cif = KEVO_SOURCE_DIR "/tests/data/reports/geometry.cif";
+    BatchResult r = ProcessFile(cif, s, *m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    const fs::path golden = KEVO_SOURCE_DIR "/tests/data/reports/geometry";
+    for (const char* ending : {"-CC-D.pol", "-CC-S.pol", "-AC-D.pol", "-AC-S.pol", "-CC-SP.csv",
+                               "-AC-SP.csv", "-CC-OB.csv", "-CC-123-45.csv"}) {
+        SCOPED_TRACE(ending);
+        std::string expected = ReadFile(golden / (std::string("geometry") + ending));
+        std::string crlf = "\xEF\xBB\xBF";
+        for (char c : expected)
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        EXPECT_EQ(
+            WithoutElapsedTime(ReadFile(fs::path(s.out_dir) / (std::string("geometry") + ending))),
+            WithoutElapsedTime(crlf));
+    }
+}
+
+TEST(Batch, NarrowingOptionsChooseTheGeometryFiles) {
+    struct Case {
+        const char* name;
+        bool detailed, summary, cation, anion;
+        std::vector<std::string> endings;
+    } cases[] = {
+        {"detailed only",
+         true,
+         false,
+         true,
+         true,
+         {"-AC-D.out", "-AC-D.pol", "-CC-123-45.csv", "-CC-D.out", "-CC-D.pol", "-CC-OB.csv"}},
+        {"anion-centred summary",
+         false,
+         true,
+         false,
+         true,
+         {"-AC-S.csv", "-AC-S.out", "-AC-S.pol", "-AC-SP.csv"}},
+        {"cation-centred summary",
+         false,
+         true,
+         true,
+         false,
+         {"-CC-S.csv", "-CC-S.out", "-CC-S.pol", "-CC-SP.csv"}},
+    };
+    auto m = Model::Create();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchSettings s;
+        s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+        s.out_dir = TempDir("narrow-geometry").string();
+        s.geometry = true;
+        s.detailed = c.detailed;
+        s.summary = c.summary;
+        s.cation = c.cation;
+        s.anion = c.anion;
+        BatchResult r = ProcessFile(KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif", s, *m);
+        EXPECT_TRUE(r.ok) << r.messages;
+        std::vector<std::string> expected;
+        for (const std::string& e : c.endings)
+            expected.push_back("halite_NaCl_COD1000041" + e);
+        EXPECT_EQ(Listing(s.out_dir), expected);
+    }
+}
+
+TEST(Batch, GeometryInTheJsonRecord) {
+    auto m = Model::Create();
+    BatchSettings s;
+    s.json = true;
+    s.reports = false;
+    s.geometry = true;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("geometry-json").string();
+    BatchResult r = ProcessFile(KEVO_SOURCE_DIR "/tests/data/reports/geometry.cif", s, *m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(Listing(s.out_dir), std::vector<std::string>{"geometry.json"});
+    auto j = nlohmann::ordered_json::parse(ReadFile(fs::path(s.out_dir) / "geometry.json"));
+
+    // Ti1: a regular octahedron of O1 at 2.45 A around the origin.
+    const auto& ti = j["cation_centred"]["cations"][0];
+    ASSERT_EQ(ti["Atomlabel"], "Ti1");
+    EXPECT_DOUBLE_EQ(ti["CX"].get<double>(), 0.0);
+    EXPECT_NEAR(ti["SRadius"].get<double>(), 2.45, 1e-12);
+    EXPECT_NEAR(ti["PolVolume"].get<double>(), 4.0 / 3.0 * 2.45 * 2.45 * 2.45, 1e-9);
+    EXPECT_NEAR(ti["SVolume"].get<double>(), 4.0 / 3.0 * 3.141592653589793 * 2.45 * 2.45 * 2.45,
+                1e-9);
+    EXPECT_EQ(ti["FacesNo"], 8);
+    EXPECT_EQ(ti["VolFaces"], 8);
+    EXPECT_EQ(ti["SCoor"], 6);
+    EXPECT_EQ(ti["IPFaces"], 8);
+    EXPECT_EQ(ti["IdealPolyhedron"], "octahedron");
+    EXPECT_NEAR(ti["CentroidCA"].get<double>(), 0, 1e-12);
+    ASSERT_EQ(ti["bonds"].size(), 6u);
+    EXPECT_NEAR(ti["bonds"][0]["BondCoorCX"].get<double>(), 2.45, 1e-12);
+    EXPECT_NEAR(ti["bonds"][0]["BondCenDist"].get<double>(), 2.45, 1e-12);
+    // The JSON keeps full precision, the reports four decimals.
+    EXPECT_NE(ti["SVolume"].get<double>(), 61.6009);
+
+    // Cu1 has two ligands: no fitted sphere, so its sphere values are null.
+    const auto& cu = j["cation_centred"]["cations"][1];
+    ASSERT_EQ(cu["Atomlabel"], "Cu1");
+    for (const char* key : {"SRadius", "CentroidCA", "SVolume", "CenBondSD", "LECC", "SECC", "SPHL",
+                            "SPHV", "Xo", "Yo", "Zo", "IdealPolVolume", "IdealPolDistortion"}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(cu[key].is_null());
+    }
+    EXPECT_TRUE(cu["bonds"][1]["BondCenDist"].is_null());
+    EXPECT_FALSE(cu["bonds"][1]["BondCoorCX"].is_null());
+    EXPECT_EQ(cu["IdealPolyhedron"], "dumb-bell");
+    EXPECT_DOUBLE_EQ(cu["PolVolume"].get<double>(), 0.0);
+
+    // The anion-centred record carries the anions' geometry; the other kind
+    // of each record has none (its geometry is that of the other record).
+    EXPECT_EQ(j["anion_centred"]["anions"][0]["IdealPolyhedron"], "dumb-bell");
+    EXPECT_FALSE(j["anion_centred"]["cations"][0].contains("PolVolume"));
+    EXPECT_FALSE(j["cation_centred"]["anions"][0].contains("PolVolume"));
+}
+
+// A polyhedron of at most 50 ligands never reaches the face limit, so the
+// run that stops on it is put in place of the real one.
+bool CationsStopOnTheFaceLimit(Model& m, MessageSink& msg, int ca) {
+    if (ca == 1) {
+        msg.Show(FacesLimitMessage("Ti1"));
+        return false;
+    }
+    return Bonds1Click(m, msg, ca);
+}
+
+TEST(Batch, ASideStoppedOnTheFaceLimitWritesNoneOfItsGeometryFiles) {
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("face-limit").string();
+    s.geometry = true;
+    s.json = true;
+    s.run_geometry = CationsStopOnTheFaceLimit;
+    const std::string cif = KEVO_SOURCE_DIR "/tests/data/reports/geometry.cif";
+    BatchResult r = ProcessFile(cif, s, *m);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages,
+              cif +
+                  ": The number of polyhedral faces for Ti1 exceeds limit. Reduce coordination "
+                  "radius threshold.\n" +
+                  cif +
+                  ": No coordination geometry files written for the cation-centred polyhedra.\n");
+    std::vector<std::string> expected;
+    for (const char* e : {"-AC-D.out", "-AC-D.pol", "-AC-S.csv", "-AC-S.out", "-AC-S.pol",
+                          "-AC-SP.csv", "-CC-D.out", "-CC-S.csv", "-CC-S.out", ".json"})
+        expected.push_back(std::string("geometry") + e);
+    EXPECT_EQ(Listing(s.out_dir), expected);
+    auto j = nlohmann::ordered_json::parse(ReadFile(fs::path(s.out_dir) / "geometry.json"));
+    EXPECT_FALSE(j["cation_centred"]["cations"][0].contains("PolVolume"));
+    EXPECT_TRUE(j["anion_centred"]["anions"][0].contains("PolVolume"));
+}
+
+TEST(Batch, GeometrySettings) {
+    struct ZoneCase {
+        const char* text;
+        std::optional<std::array<int, 3>> zone;
+    } zones[] = {
+        {"1,1,0", std::array<int, 3>{1, 1, 0}},
+        {"-1, 2 ,3", std::array<int, 3>{-1, 2, 3}},
+        {"1,1", std::nullopt},
+        {"1,1,0,1", std::nullopt},
+        {"1,a,0", std::nullopt},
+        {"1.5,0,0", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& z : zones) {
+        SCOPED_TRACE(z.text);
+        EXPECT_EQ(ParseZone(z.text), z.zone);
+    }
+
+    struct Case {
+        const char* name;
+        std::optional<double> MinDih, MaxSDist;
+        const char* problem;
+    } cases[] = {
+        {"at the limits", 150.0, 0.2, ""},
+        {"upper limits", 180.0, 1.5, ""},
+        {"dihedral too small", 149.9, std::nullopt, "Invalid minimum dihedral angle (150-180°)"},
+        {"dihedral too large", 180.1, std::nullopt, "Invalid minimum dihedral angle (150-180°)"},
+        {"split too small", std::nullopt, 0.19,
+         "Invalid maximum distance for split positions (0.2-1.5)"},
+        {"split too large", std::nullopt, 1.51,
+         "Invalid maximum distance for split positions (0.2-1.5)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchSettings s;
+        s.MinDih = c.MinDih;
+        s.MaxSDist = c.MaxSDist;
+        EXPECT_EQ(ValidateSettings(s), c.problem);
+    }
+
+    auto m = Model::Create();
+    BatchSettings s;
+    s.CalcOppBonds = true;
+    s.CalcBonDAngles = s.CalcDihAngles = s.CalcIntLigands = false;
+    s.CalcDistCentAtom = s.Calc32Averages = false;
+    s.zone = std::array<int, 3>{1, -1, 2};
+    s.MinDih = 175;
+    s.MaxSDist = 0.5;
+    ApplySettings(s, *m);
+    EXPECT_TRUE(m->CalcOppBonds);
+    EXPECT_FALSE(m->CalcBonDAngles || m->CalcDihAngles || m->CalcIntLigands ||
+                 m->CalcDistCentAtom || m->Calc32Averages);
+    EXPECT_FALSE(m->AutoZone);
+    EXPECT_EQ(m->CustomZone[1], 1);
+    EXPECT_EQ(m->CustomZone[2], -1);
+    EXPECT_EQ(m->CustomZone[3], 2);
+    EXPECT_EQ(m->MinDih, 175.0);
+    EXPECT_EQ(m->MaxSDist, 0.5);
+    // The defaults are those of a window just started.
+    ApplySettings(BatchSettings{}, *m);
+    EXPECT_TRUE(m->AutoZone);
+    EXPECT_FALSE(m->CalcOppBonds);
+    EXPECT_TRUE(m->CalcBonDAngles && m->CalcDihAngles && m->CalcIntLigands && m->CalcDistCentAtom &&
+                m->Calc32Averages);
 }
 
 } // namespace

@@ -76,7 +76,8 @@ TEST(SummaryReport, LoadResultsBuildsTheSummaryWithTheIterationLine) {
     EXPECT_EQ(r.IterationMethod, "  Iterations: 3 (Kevo21 method)");
     EXPECT_EQ(std::find(r.Output3.begin(), r.Output3.end(), "  Iterations: 3 (Kevo21 method)"),
               r.Output3.end());
-    EXPECT_THROW(LoadResults(*m, r, msg, 5, false), std::invalid_argument);
+    EXPECT_THROW(LoadResults(*m, r, msg, 9, false), std::invalid_argument);
+    EXPECT_THROW(LoadResults(*m, r, msg, 0, false), std::invalid_argument);
 }
 
 // --- Label widths --------------------------------------------------------------

@@ -68,15 +68,15 @@ class ScriptedSeams : public kevo::WindowSeams {
     bool RunSettingsDialog(QWidget* parent, kevo::Model& m) override {
         kevo::TBondsDialog dialog(m, *this, parent);
         dialog.show();
-        ok = Save(&dialog, file("08-settings.png")) && ok;
+        ok = Save(&dialog, file("13-settings.png")) && ok;
         Control<kevo::RadioGroup>(&dialog, "GlobalOptionsRG")->Item(1)->click();
-        ok = Save(&dialog, file("09-settings-bond-types.png")) && ok;
+        ok = Save(&dialog, file("14-settings-bond-types.png")) && ok;
         Control<QCheckBox>(&dialog, "OpposingBondsCB")->click();
         Control<kevo::RadioGroup>(&dialog, "ZoneRadioGroup")->Item(1)->click();
         Control<kevo::RadioGroup>(&dialog, "EndIterationRG")->Item(0)->click();
         // Opens the manual coordination dialog (RunManualCoordinationDialog).
         Control<kevo::RadioGroup>(&dialog, "GlobalOptionsRG")->Item(2)->click();
-        ok = Save(&dialog, file("12-settings-polyhedron.png")) && ok;
+        ok = Save(&dialog, file("17-settings-polyhedron.png")) && ok;
         Control<QPushButton>(&dialog, "OKbutton")->click();
         return dialog.result() == kevo::BondsDialogOK;
     }
@@ -91,9 +91,9 @@ class ScriptedSeams : public kevo::WindowSeams {
                 emit grid->cellDoubleClicked(r, 0);
                 break;
             }
-        ok = Save(&dialog, file("10-manual-coordination.png")) && ok;
+        ok = Save(&dialog, file("15-manual-coordination.png")) && ok;
         Control<QPushButton>(&dialog, "XCentButton")->click();
-        ok = Save(&dialog, file("11-manual-coordination-anions.png")) && ok;
+        ok = Save(&dialog, file("16-manual-coordination-anions.png")) && ok;
         Control<QPushButton>(&dialog, "OkButton1")->click();
         return dialog.result();
     }
@@ -135,12 +135,29 @@ int main(int argc, char** argv) {
     emit sections->activated(synopsis);
     ok = Save(&window, file("05-anion-detailed-synopsis.png")) && ok;
 
+    // The coordination geometry: the anions' detailed report, then the
+    // cations' detailed report at its dihedral angles and their summary.
+    auto* geometry = Control<QPushButton>(&window, "PolGeomButton");
+    geometry->click();
+    ok = Save(&window, file("06-anion-geometry-detailed.png")) && ok;
+    geometry->click();
+    Control<QPushButton>(&window, "ShowXCenteredButton")->click();
+    geometry->click();
+    ok = Save(&window, file("07-cation-geometry-detailed.png")) && ok;
+    const int dihedrals = sections->findText(QStringLiteral("  DIHEDRAL ANGLES"));
+    sections->setCurrentIndex(dihedrals);
+    emit sections->activated(dihedrals);
+    ok = Save(&window, file("08-cation-geometry-dihedral-angles.png")) && ok;
+    ok = Save(Control<QWidget>(&window, "ResultsBar"), file("09-geometry-shown-bar.png")) && ok;
+    Control<QCheckBox>(&window, "DetailedResults")->click();
+    ok = Save(&window, file("10-cation-geometry-summary.png")) && ok;
+
     // A small screen: the layouts shrink, the memo scrolls.
     window.resize(1024, 600);
-    ok = Save(&window, file("06-small-screen.png")) && ok;
+    ok = Save(&window, file("11-small-screen.png")) && ok;
 
     Control<QPushButton>(&window, "AboutButton")->click();
-    ok = Save(window.aboutDialog(), file("07-about.png")) && ok;
+    ok = Save(window.aboutDialog(), file("12-about.png")) && ok;
     window.aboutDialog()->close();
 
     // The settings dialogs (pictured by the seams), then a calculation with
@@ -148,6 +165,6 @@ int main(int argc, char** argv) {
     window.resize(1482, 759);
     Control<QPushButton>(&window, "BondsButton")->click();
     Control<QPushButton>(&window, "CalculateButton")->click();
-    ok = Save(&window, file("13-after-manual-coordination.png")) && ok;
+    ok = Save(&window, file("18-after-manual-coordination.png")) && ok;
     return ok && seams.ok ? 0 : 1;
 }

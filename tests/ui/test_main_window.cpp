@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QUrl>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -63,6 +64,9 @@ class TestMainWindow : public QObject {
     // What the batch program writes for the example.
     std::vector<std::string> cc_d_, cc_s_, ac_d_, ac_s_;
     std::string cc_csv_, ac_csv_;
+    // ... and with --geometry.
+    std::vector<std::string> cc_d_pol_, cc_s_pol_, ac_d_pol_, ac_s_pol_;
+    std::string cc_sp_csv_, ac_sp_csv_, cc_ob_csv_, cc_averages_csv_;
 
     template <class T> T* Find(const char* name) {
         T* w = window_->findChild<T*>(QString::fromLatin1(name));
@@ -114,7 +118,12 @@ class TestMainWindow : public QObject {
     void brokenFileLeavesTheStartUpState();
     void cancelledOpenChangesNothing();
     void settingsButtonRunsTheSearch();
-    void geometryButtonCaptionsAndState();
+    void geometryButtonRoundTrip();
+    void geometryOfTheAnions();
+    void geometrySectionList();
+    void geometryStoppedOnTheFaceLimit();
+    void autosaveWritesTheGeometryReports();
+    void saveAsGeometryWritesItsFiles();
     void buttonStates_data();
     void buttonStates();
     void droppedFileIsOpened();
@@ -131,6 +140,7 @@ void TestMainWindow::initTestCase() {
     BatchSettings s;
     s.bvs_path = kBvsPath;
     s.out_dir = reference_dir_.path().toStdString();
+    s.geometry = true;
     const BatchResult r = ProcessFile(kExample, s, *m);
     QVERIFY2(r.ok, r.messages.c_str());
     const fs::path ref = s.out_dir;
@@ -141,6 +151,16 @@ void TestMainWindow::initTestCase() {
     ac_s_ = ReportFileLines(ref / (title + "-AC-S.out"));
     cc_csv_ = ReadBytes(ref / (title + "-CC-S.csv"));
     ac_csv_ = ReadBytes(ref / (title + "-AC-S.csv"));
+    cc_d_pol_ = ReportFileLines(ref / (title + "-CC-D.pol"));
+    cc_s_pol_ = ReportFileLines(ref / (title + "-CC-S.pol"));
+    ac_d_pol_ = ReportFileLines(ref / (title + "-AC-D.pol"));
+    ac_s_pol_ = ReportFileLines(ref / (title + "-AC-S.pol"));
+    cc_sp_csv_ = ReadBytes(ref / (title + "-CC-SP.csv"));
+    ac_sp_csv_ = ReadBytes(ref / (title + "-AC-SP.csv"));
+    cc_ob_csv_ = ReadBytes(ref / (title + "-CC-OB.csv"));
+    cc_averages_csv_ = ReadBytes(ref / (title + "-CC-123-45.csv"));
+    QVERIFY(cc_d_pol_.size() > cc_s_pol_.size());
+    QVERIFY(cc_averages_csv_.find(",Ca1,") != std::string::npos);
     QVERIFY(cc_s_.size() > 40);
     QVERIFY(cc_d_.size() > cc_s_.size());
 }
@@ -659,17 +679,195 @@ void TestMainWindow::settingsButtonRunsTheSearch() {
     QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_d_));
 }
 
-void TestMainWindow::geometryButtonCaptionsAndState() {
+void TestMainWindow::geometryButtonRoundTrip() {
     QPushButton* geometry = Button("PolGeomButton");
+    QPushButton* centring = Button("ShowXCenteredButton");
     QVERIFY(!geometry->isEnabled());
     OpenAndCalculate();
     QVERIFY(geometry->isEnabled());
     QCOMPARE(geometry->text(), QStringLiteral("Coordination geometry"));
+
+    // The geometry of the side shown, as the batch program writes it.
     geometry->click();
-    QCOMPARE(seams_->messages,
-             QStringList{QStringLiteral("The coordination geometry is not available in this "
-                                        "version.")});
+    QCOMPARE(seams_->geometry_runs, 1);
+    QCOMPARE(geometry->text(), QStringLiteral("Charge distribution"));
+    QVERIFY(geometry->isEnabled());
+    QVERIFY(!centring->isEnabled());
+    QVERIFY(window_->model().ShowingPolGeom);
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_s_pol_));
+    QVERIFY(!Sections()->isEnabled());
+    QVERIFY(!Box("OmitCheckBox")->isEnabled());
+    QVERIFY(Button("SaveAsButton")->isEnabled());
+    QVERIFY(seams_->messages.isEmpty());
+
+    // "Detailed results" switches between the two geometry reports.
+    Box("DetailedResults")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_d_pol_));
+    QVERIFY(Sections()->isEnabled());
+    Box("DetailedResults")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_s_pol_));
+    QCOMPARE(seams_->geometry_runs, 1);
+    QCOMPARE(seams_->calculations, 1);
+
+    // The second press calculates again and shows the charge distribution.
+    geometry->click();
+    QCOMPARE(geometry->text(), QStringLiteral("Coordination geometry"));
+    QVERIFY(centring->isEnabled());
+    QVERIFY(!window_->model().ShowingPolGeom);
+    QCOMPARE(seams_->calculations, 2);
     QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_s_));
+    // And the geometry again.
+    geometry->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_s_pol_));
+    QVERIFY(seams_->messages.isEmpty());
+}
+
+void TestMainWindow::geometryOfTheAnions() {
+    OpenAndCalculate();
+    Button("ShowXCenteredButton")->click();
+    // The detailed or summary choice is taken when the run starts.
+    Box("DetailedResults")->click();
+    Button("PolGeomButton")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(ac_d_pol_));
+    QCOMPARE(Sections()->count(), 5);
+    Box("DetailedResults")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(ac_s_pol_));
+    Button("PolGeomButton")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(ac_s_));
+    QCOMPARE(Button("ShowXCenteredButton")->text(), QStringLiteral(">> Cation-centered"));
+    QVERIFY(!window_->model().ShowCations);
+}
+
+void TestMainWindow::geometrySectionList() {
+    OpenAndCalculate();
+    Box("DetailedResults")->click();
+    Button("PolGeomButton")->click();
+    // Opposing bonds are off by default: no item for them.
+    QStringList items;
+    for (int i = 0; i < Sections()->count(); ++i)
+        items << Sections()->itemText(i);
+    QCOMPARE(items, (QStringList{"  COORDINATIONS, BOND LENGTHS, CENTROIDS, VOLUMES, DISTORTIONS",
+                                 "  BOND ANGLES", "  123-45 BOND AVERAGES", "  DIHEDRAL ANGLES",
+                                 "  INTERLIGAND DISTANCES",
+                                 "  DISTANCES TO THE NEAREST CENTRAL ATOMS", "  SYNOPSIS"}));
+    QCOMPARE(Sections()->currentIndex(), 0);
+    QVERIFY(Find<QLabel>("SectionLabel")->isEnabled());
+    // Every item finds its heading.
+    for (int i = 0; i < Sections()->count(); ++i) {
+        emit Sections()->activated(i);
+        const QString heading = Sections()->itemText(i);
+        QCOMPARE(Memo()->textCursor().block().text().trimmed(), heading.trimmed());
+    }
+
+    // With opposing bonds switched on in the settings, their item follows
+    // the bond angles.
+    seams_->settings_change = [](Model& m) { m.CalcOppBonds = true; };
+    Button("BondsButton")->click();
+    Button("CalculateButton")->click();
+    Button("PolGeomButton")->click();
+    QCOMPARE(Sections()->count(), 8);
+    QCOMPARE(Sections()->itemText(2),
+             QStringLiteral("  OPPOSING BONDS (IN OCTAHEDRA AND CAPPED TRIGONAL PRISMS)"));
+    emit Sections()->activated(2);
+    QCOMPARE(Memo()->textCursor().selectedText(), Sections()->itemText(2));
+}
+
+void TestMainWindow::geometryStoppedOnTheFaceLimit() {
+    OpenAndCalculate();
+    const QString report = Memo()->toPlainText();
+    seams_->geometry_stops = true;
+    Button("PolGeomButton")->click();
+    QCOMPARE(seams_->messages,
+             QStringList{QStringLiteral("The number of polyhedral faces for Ca1 exceeds limit. "
+                                        "Reduce coordination radius threshold.")});
+    // No report: the charge distribution stays, and so does everything else.
+    QCOMPARE(Memo()->toPlainText(), report);
+    QCOMPARE(Button("PolGeomButton")->text(), QStringLiteral("Coordination geometry"));
+    QVERIFY(Button("PolGeomButton")->isEnabled());
+    QVERIFY(Button("ShowXCenteredButton")->isEnabled());
+    QVERIFY(!window_->model().ShowingPolGeom);
+    QCOMPARE(seams_->calculations, 1);
+    // "Detailed results" shows the charge distribution, not a geometry report.
+    Box("DetailedResults")->click();
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_d_));
+}
+
+void TestMainWindow::autosaveWritesTheGeometryReports() {
+    Open();
+    Box("AutosaveCheck")->click();
+    Button("CalculateButton")->click();
+    Button("PolGeomButton")->click();
+    const fs::path summary = Path("fluorapatite_AMCSD0001934-CC-S.pol");
+    QVERIFY(fs::exists(summary));
+    QCOMPARE(ReadBytes(summary), ReportFileText(MemoLines()));
+    QCOMPARE(WithoutElapsedTime(ReportFileLines(summary)), WithoutElapsedTime(cc_s_pol_));
+    QVERIFY(!fs::exists(Path("fluorapatite_AMCSD0001934-CC-D.pol")));
+    Box("DetailedResults")->click();
+    const fs::path detailed = Path("fluorapatite_AMCSD0001934-CC-D.pol");
+    QVERIFY(fs::exists(detailed));
+    QCOMPARE(ReadBytes(detailed), ReportFileText(MemoLines()));
+    QVERIFY(!Button("SaveAsButton")->isEnabled());
+    QVERIFY(seams_->messages.isEmpty());
+}
+
+void TestMainWindow::saveAsGeometryWritesItsFiles() {
+    OpenAndCalculate();
+    Button("PolGeomButton")->click();
+    struct Case {
+        int entry;
+        const char* file;
+        std::string expected;
+    };
+    // Summary (code 6): the report or the geometry synopsis CSV.
+    {
+        const std::string csv = Path("synopsis.csv");
+        seams_->save_choice = SaveChoice{QString::fromStdString(csv), 2};
+        Button("SaveAsButton")->click();
+        QCOMPARE(seams_->last_save.fileName, QStringLiteral("fluorapatite_AMCSD0001934-CC-SP.csv"));
+        QCOMPARE(seams_->last_save.filters, SaveAsFilters(6));
+        QCOMPARE(seams_->last_save.selected, 2);
+        QCOMPARE(ReadBytes(csv), cc_sp_csv_);
+        const std::string pol = Path("summary.pol");
+        seams_->save_choice = SaveChoice{QString::fromStdString(pol), 1};
+        Button("SaveAsButton")->click();
+        QCOMPARE(ReadBytes(pol), ReportFileText(MemoLines()));
+    }
+    // Detailed (code 5): the report, the opposing bonds, the 123-45 averages.
+    Box("DetailedResults")->click();
+    const Case detailed[] = {{1, "detailed.pol", ReportFileText(MemoLines())},
+                             {2, "opposing.csv", cc_ob_csv_},
+                             {3, "averages.csv", cc_averages_csv_}};
+    for (const Case& c : detailed) {
+        const std::string file = Path(c.file);
+        seams_->save_choice = SaveChoice{QString::fromStdString(file), c.entry};
+        Button("SaveAsButton")->click();
+        QCOMPARE(seams_->last_save.fileName, QStringLiteral("fluorapatite_AMCSD0001934-CC-DP.pol"));
+        QCOMPARE(seams_->last_save.selected, 1);
+        QCOMPARE(ReadBytes(file), c.expected);
+    }
+    // The anions' summary (code 8) exports the anions' synopsis; with a
+    // decimal comma the fields are separated by ";".
+    Button("PolGeomButton")->click();
+    Button("ShowXCenteredButton")->click();
+    Box("DetailedResults")->click();
+    Button("PolGeomButton")->click();
+    seams_->decimal_separator = ",";
+    const std::string anions = Path("anions.csv");
+    seams_->save_choice = SaveChoice{QString::fromStdString(anions), 2};
+    Button("SaveAsButton")->click();
+    QCOMPARE(seams_->last_save.fileName, QStringLiteral("fluorapatite_AMCSD0001934-AC-SP.csv"));
+    std::string semicolons = ac_sp_csv_;
+    std::replace(semicolons.begin(), semicolons.end(), ',', ';');
+    QCOMPARE(ReadBytes(anions), semicolons);
+    // The anions' detailed report (code 7) has the report only.
+    Box("DetailedResults")->click();
+    const std::string pol = Path("anions.pol");
+    seams_->save_choice = SaveChoice{QString::fromStdString(pol), 1};
+    Button("SaveAsButton")->click();
+    QCOMPARE(seams_->last_save.fileName, QStringLiteral("fluorapatite_AMCSD0001934-AC-DP.pol"));
+    QCOMPARE(seams_->last_save.filters.size(), 1);
+    QCOMPARE(ReadBytes(pol), ReportFileText(MemoLines()));
+    QVERIFY(seams_->messages.isEmpty());
 }
 
 // Each scenario is a list of steps; the expected states are, in order: Save
@@ -694,6 +892,12 @@ void TestMainWindow::buttonStates_data() {
         {"settings after calculating", "open calculate settings", "011100"},
         {"file opened after calculating", "open detailed calculate open", "011000"},
         {"failed read after calculating", "open calculate broken", "000000"},
+        {"geometry, summary", "open calculate geometry", "110010"},
+        {"geometry, detailed", "open detailed calculate geometry", "110011"},
+        {"back from the geometry", "open calculate geometry geometry", "110110"},
+        {"geometry stopped", "open calculate stop geometry", "110110"},
+        {"settings under the geometry", "open calculate geometry settings", "011000"},
+        {"geometry then autosave", "open calculate geometry autosave", "011010"},
     };
     for (const auto& row : rows)
         QTest::newRow(row[0]) << QString::fromLatin1(row[1]) << QString::fromLatin1(row[2]);
@@ -716,6 +920,10 @@ void TestMainWindow::Step(const QString& step) {
         Box("AutosaveCheck")->click();
     } else if (step == "centring") {
         Button("ShowXCenteredButton")->click();
+    } else if (step == "geometry") {
+        Button("PolGeomButton")->click();
+    } else if (step == "stop") {
+        seams_->geometry_stops = true;
     } else {
         QFAIL(qPrintable("unknown step " + step));
     }

@@ -14,6 +14,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "model/messages.h"
+#include "model/model.h"
+#include "poly/geometry.h"
+#include "poly/poly_messages.h"
 #include "ui/seams.h"
 
 namespace kevo::testing {
@@ -40,10 +44,13 @@ class RecordingSeams : public WindowSeams {
     }
     void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
     // The test answers the dialogs: settings_dialog / manual_dialog when set
-    // (they may drive the real dialogs), otherwise the fixed answers.
+    // (they may drive the real dialogs), otherwise the fixed answers after
+    // settings_change, what the user changes in the dialog.
     bool RunSettingsDialog(QWidget* parent, Model& m) override {
         ++settings_runs;
-        return settings_dialog ? settings_dialog(parent, m) : settings_ok;
+        if (settings_dialog) return settings_dialog(parent, m);
+        if (settings_change) settings_change(m);
+        return settings_ok;
     }
     int RunManualCoordinationDialog(QWidget* parent, Model& m) override {
         ++manual_runs;
@@ -58,6 +65,14 @@ class RecordingSeams : public WindowSeams {
         return bond_lengths_path;
     }
     std::string DecimalSeparator() override { return decimal_separator; }
+    // The real run, or one that stops on the face limit of the first
+    // polyhedron (no real polyhedron of at most 50 ligands reaches it).
+    bool RunGeometry(Model& m, MessageSink& msg, int ca) override {
+        ++geometry_runs;
+        if (!geometry_stops) return Bonds1Click(m, msg, ca);
+        msg.Show(FacesLimitMessage((ca == 1 ? m.AC : m.AA)[1].Atomlabel));
+        return false;
+    }
 
     QString open_path;
     QString open_directory;
@@ -69,6 +84,9 @@ class RecordingSeams : public WindowSeams {
     int manual_result = 0; // rejected
     std::function<int(QWidget*, Model&)> manual_dialog;
     std::string bond_lengths_path = kBondLengthsPath;
+    std::function<void(Model&)> settings_change; // what the user changes in the dialog
+    bool geometry_stops = false;
+    int geometry_runs = 0;
     std::string decimal_separator = ".";
     int opens = 0;
     int saves = 0;
