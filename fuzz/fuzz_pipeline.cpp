@@ -2,10 +2,11 @@
 // the structure is calculated cation-centred and anion-centred, and every
 // charge-distribution report (detailed with and without zero-weight bonds,
 // summary), both CSV exports and the JSON record of each orientation are
-// built. Whatever the input: a refusal or a failed calculation tells the user
-// why, and nothing printed holds a number that is not finite ("nan", "inf").
-// Seed corpus: examples/ and tests/data/robust/. The CI replays the seeds
-// through this function (tests/fuzz_replay).
+// built; then the coordination geometry of the same side runs and its
+// reports, CSV exports and JSON keys are built too. Whatever the input: a refusal or a failed
+// calculation tells the user why, and nothing printed holds a number that is not finite ("nan",
+// "inf"). Seed corpus: examples/ and tests/data/robust/. The CI replays the seeds through this
+// function (tests/fuzz_replay).
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -23,6 +24,7 @@
 #include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/model.h"
+#include "poly/geometry.h"
 #include "reports/csv.h"
 #include "reports/results.h"
 
@@ -83,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (msg.texts.empty()) Fail("a file refused without a message");
         return 0;
     }
+    m.CalcOppBonds = true; // every optional geometry calculation runs
     kevo::Results results;
     for (const bool cations : {true, false}) {
         m.ShowCations = cations;
@@ -107,6 +110,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         for (const std::string& line : kevo::SummaryCsvLines(m, cations ? 1 : 2, ','))
             CheckText(line, marks, "a CSV export");
+
+        // The coordination geometry of the same side.
+        const std::size_t beforeGeometry = msg.texts.size();
+        if (!kevo::Bonds1Click(m, msg, cations ? 1 : 2)) {
+            if (msg.texts.size() == beforeGeometry)
+                Fail("a geometry run stopped without a message");
+            continue;
+        }
+        nlohmann::ordered_json geometry = kevo::ResultsJson(m);
+        kevo::AddGeometryJson(geometry, m, cations);
+        CheckJson(geometry);
+        CheckText(geometry.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace),
+                  marks, "the JSON record with the geometry");
+        for (const int code : {cations ? 5 : 7, cations ? 6 : 8})
+            for (const std::string& line : kevo::LoadResults(m, results, msg, code, false))
+                CheckText(line, marks, "a geometry report");
+        for (const std::string& line : kevo::PolGeomCsvLines(m, cations ? 1 : 2, ','))
+            CheckText(line, marks, "a geometry CSV export");
+        if (cations) {
+            for (const std::string& line : kevo::OppBondsCsvLines(m, ','))
+                CheckText(line, marks, "the opposing-bond CSV export");
+            for (const std::string& line : kevo::Averages123_45CsvLines(m, ','))
+                CheckText(line, marks, "the 123-45 CSV export");
+        }
     }
     for (const std::string& message : msg.texts)
         CheckText(message, marks, "a message");
