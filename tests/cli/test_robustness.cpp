@@ -73,7 +73,7 @@ TEST(Robustness, HostileFiles) {
         {"operator-translation-huge.cif", {"Invalid symmetry operator: x,y,z+1e308"}, false, {}},
         {"operator-function.cif", {"Invalid symmetry operator: abs(x),y,z"}, false, {}},
         {"brucite-three-decimals.cif", {}, true, {{"Mg1", 1}, {"O1", 2}, {"H1", 2}}},
-        {"special-position-at-cell-face.cif", {}, true, {{"Mg1", 1}, {"O1", 1}, {"O3", 1}}},
+        {"site-on-cell-face.cif", {}, true, {{"Mg1", 1}, {"O1", 1}, {"O3", 1}}},
         {"grossular-offset.cif", {}, true, {{"Ca1", 24}, {"Al1", 16}, {"Si1", 24}, {"O1", 96}}},
         {"ilmenite-cell-off.cif",
          {"The cell parameters a, b and gamma do not fit the symmetry operator -y,x-y,z; the "
