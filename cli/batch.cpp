@@ -479,6 +479,15 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
 
 } // namespace
 
+std::string MakeOutputDirectory(const std::string& dir) {
+    if (dir.empty()) return {};
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::error_code unused;
+    if (std::filesystem::is_directory(dir, unused)) return {};
+    return "Cannot create the output directory " + dir + (ec ? ": " + ec.message() : "") + ".";
+}
+
 std::string UnexpectedErrorMessage(const std::string& what) {
     return "Processing stopped by an unexpected error (" + what + "); the file is skipped.";
 }
@@ -512,8 +521,14 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     if (s.calculate) {
         if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
             console.Err(problem + "\n");
+            if (s.bvs_path.empty() && !s.bvs_places.empty()) console.Err(s.bvs_places + "\n");
             return 2;
         }
+    }
+    if (const std::string problem = MakeOutputDirectory(s.calculate ? s.out_dir : "");
+        !problem.empty()) {
+        console.Err(problem + "\n");
+        return 2;
     }
 
     // Files are processed by `jobs` workers, each with its own model; what

@@ -74,8 +74,9 @@ struct BatchSettings {
     std::optional<double> MaxSDist;
     GeometryRun run_geometry = &Bonds1Click;
 
-    std::string bvs_path; // parameter table; empty when none was found
-    std::string out_dir;  // empty: the CIF's directory
+    std::string bvs_path;   // parameter table; empty when none was found
+    std::string bvs_places; // where it was looked for, said when none was found
+    std::string out_dir;    // empty: the CIF's directory
 
     bool list = false;                   // print the atom listing
     bool calculate = true;               // run the calculation
@@ -133,6 +134,10 @@ nlohmann::ordered_json ResultsJson(const Model& m);
 // missing is null.
 void AddGeometryJson(nlohmann::ordered_json& orientation, const Model& m, bool cations);
 
+// Makes the --out folder with its parents when it does not exist yet;
+// returns an empty text, or the message saying why it cannot be made.
+std::string MakeOutputDirectory(const std::string& dir);
+
 // "Processing stopped by an unexpected error (" + what + "); the file is
 // skipped."
 std::string UnexpectedErrorMessage(const std::string& what);
@@ -171,7 +176,10 @@ using FileProcessor =
 // cause (an exception included), is reported as that file's failure and the
 // next file is processed. Before anything is processed the run is refused
 // when output files would collide (OutputCollisions) or, when something is
-// calculated, the bond-valence table cannot be used (BvsTableProblem).
+// calculated, the bond-valence table cannot be used (BvsTableProblem; when
+// no table was found, bvs_places follows on the next line), so such a
+// problem is said once per run; then the --out folder is made
+// (MakeOutputDirectory).
 // Returns the exit status: 0 every file done, 1 some file failed, 2 the run
 // was refused.
 int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,

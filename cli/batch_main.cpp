@@ -58,12 +58,16 @@ std::string UserDecimalSeparator() {
 // file named. Returns what went wrong, or an empty text.
 std::string ReadBondLimits(const std::string& name, const char* argv0, kevo::BatchSettings& s) {
     if (name == "default") {
-        const std::string path =
-            kevo::FindDataFile(kevo::DefaultBondLengthsFileName, ExecutableDir(argv0));
+        const std::string dir = ExecutableDir(argv0);
+        const std::string path = kevo::FindDataFile(kevo::DefaultBondLengthsFileName, dir);
         s.default_bond_lengths = kevo::ReadDefaultBondLengths(path);
-        if (!s.default_bond_lengths)
-            return "Cannot read the default bond-length table " +
-                   std::string(kevo::DefaultBondLengthsFileName) + ".";
+        if (!s.default_bond_lengths) {
+            std::string problem = "Cannot read the default bond-length table " +
+                                  std::string(kevo::DefaultBondLengthsFileName) + ".";
+            if (path.empty())
+                problem += "\n" + kevo::PlacesTriedText(kevo::DefaultBondLengthsFileName, dir);
+            return problem;
+        }
         return {};
     }
     const std::string cannot = "Cannot read the bond-limit file " + name + ".";
@@ -137,7 +141,8 @@ int main(int argc, char** argv) {
                    "Bond-valence parameter file (default: bvsparm.cif in the current directory, "
                    "beside the program, or in the installed data directory)");
     app.add_option("--out", s.out_dir,
-                   "Directory for the files written (default: the directory of each CIF file)");
+                   "Directory for the files written (default: the directory of each CIF file); "
+                   "made, with its parents, when it does not exist");
     bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
     app.add_flag("--detailed", only_detailed,
                  "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out; with "
@@ -246,10 +251,6 @@ int main(int argc, char** argv) {
         Err(problem + "\n");
         return 2;
     }
-    if (!s.out_dir.empty() && !std::filesystem::is_directory(s.out_dir)) {
-        Err("The output directory " + s.out_dir + " does not exist.\n");
-        return 2;
-    }
     // Without a narrowing option every report is written; --detailed and
     // --summary (--cation and --anion) given together mean both.
     if (only_detailed != only_summary) {
@@ -264,7 +265,11 @@ int main(int argc, char** argv) {
     s.decimal_separator = UserDecimalSeparator();
     // --list alone only lists; every other use calculates.
     s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary);
-    if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
+    if (s.calculate && s.bvs_path.empty()) {
+        const std::string dir = ExecutableDir(argv[0]);
+        s.bvs_path = kevo::FindBvsFile(dir);
+        s.bvs_places = kevo::PlacesTriedText(kevo::BvsFileName, dir);
+    }
 
     StdConsole console;
     return kevo::RunBatch(files, s, jobs, console);

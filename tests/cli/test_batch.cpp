@@ -204,6 +204,34 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_EQ(ReadFile(target), "old");
 }
 
+// --out names a folder that need not exist: it is made, with its parents,
+// once the run is not refused; a refused run makes nothing.
+TEST(Batch, OutFolderIsMadeWithItsParents) {
+    const fs::path dir = TempDir("out-folder");
+    const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    BatchSettings s;
+    s.json = true;
+    s.reports = false;
+    s.out_dir = (dir / "refused" / "run").string();
+    StringConsole refused;
+    EXPECT_EQ(RunBatch({example}, s, 1, refused), 2); // no table
+    EXPECT_FALSE(fs::exists(dir / "refused"));
+
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = (dir / "results" / "2024" / "run").string();
+    StringConsole console;
+    EXPECT_EQ(RunBatch({example}, s, 1, console), 0) << console.err;
+    EXPECT_TRUE(fs::is_regular_file(dir / "results/2024/run/halite_NaCl_COD1000041.json"));
+
+    // A file where a folder should be.
+    std::ofstream(dir / "taken") << "in the way\n";
+    s.out_dir = (dir / "taken" / "run").string();
+    StringConsole blocked;
+    EXPECT_EQ(RunBatch({example}, s, 1, blocked), 2);
+    EXPECT_EQ(blocked.err.rfind("Cannot create the output directory " + s.out_dir + ": ", 0), 0u)
+        << blocked.err;
+}
+
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     const fs::path dir = TempDir("collide");
     const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";

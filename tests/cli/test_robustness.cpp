@@ -215,6 +215,13 @@ TEST(Robustness, BatchRefusesAnUnusableParameterTable) {
         EXPECT_EQ(console.err, message);
         EXPECT_TRUE(fs::is_empty(s.out_dir));
     }
+    // When no table was found, where it was looked for follows, once.
+    s.bvs_path.clear();
+    s.bvs_places = "Looked for /a/bvsparm.cif and /b/bvsparm.cif.";
+    StringConsole places;
+    EXPECT_EQ(RunBatch({good, good + "x"}, s, 1, places), 2);
+    EXPECT_EQ(places.err, "Cannot open the bond-valence parameter file bvsparm.cif.\nLooked for "
+                          "/a/bvsparm.cif and /b/bvsparm.cif.\n");
     // Listing only needs no table.
     s.bvs_path.clear();
     s.calculate = false;
