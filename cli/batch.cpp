@@ -32,6 +32,10 @@ class TextSink : public MessageSink {
   public:
     explicit TextSink(std::string& out, std::string file) : out_(out), file_(std::move(file)) {}
     void Show(std::string_view text) override { out_ += file_ + ": " + std::string(text) + "\n"; }
+    void ShowWithDetail(std::string_view text, std::string_view detail) override {
+        Show(text);
+        Show(detail);
+    }
 
   private:
     std::string& out_;
@@ -196,6 +200,36 @@ std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limit
             return where + "Invalid " + limit.cation + " : " + limit.anion + " bond length.";
         limit.limit = *value;
         limits.push_back(std::move(limit));
+    }
+    return {};
+}
+
+std::string ParseCharges(const std::vector<std::string>& items,
+                         std::map<std::string, std::string>& charges) {
+    for (const std::string& item : items) {
+        const std::size_t equals = item.find('=');
+        std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
+        // "2-" is read as "-2", "+2" as "2".
+        bool negative = false;
+        if (!value.empty() && (value.back() == '-' || value.back() == '+')) {
+            negative = value.back() == '-';
+            value.pop_back();
+        } else if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
+            negative = value.front() == '-';
+            value.erase(0, 1);
+        }
+        const bool digits =
+            !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+        const std::optional<int> number = digits ? TryStrToInt(value) : std::nullopt;
+        if (equals == std::string::npos || equals == 0 || !number || *number == 0)
+            return "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not \"" +
+                   item + "\".";
+        const std::string symbol = item.substr(0, equals);
+        if (!ValidSymbol(symbol))
+            return "--charges: " + symbol + " is not a valid chemical symbol.";
+        const auto [it, added] =
+            charges.try_emplace(symbol, (negative ? "-" : "") + IntToStr(*number));
+        if (!added) return "--charges names " + symbol + " twice.";
     }
     return {};
 }
@@ -384,7 +418,7 @@ namespace {
 void Process(const std::string& path, const BatchSettings& s, Model& m, BatchResult& result) {
     TextSink msg(result.messages, path);
     const auto start = std::chrono::steady_clock::now();
-    if (!ReadCifFile(path, m, msg)) return;
+    if (!ReadCifFile(path, m, msg, s.read)) return;
     if (s.list) result.listing += "File: " + path + "\n" + StructureListing(m);
     result.atoms = m.AClength + m.GACLength + m.AAlength + m.GAALength;
     if (!s.calculate) {

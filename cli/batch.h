@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "calc/bond_lengths.h"
+#include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/model.h"
 #include "poly/geometry.h"
@@ -36,6 +38,10 @@ struct AtomRadius {
 };
 
 struct BatchSettings {
+    // What the reader adds to a file: oxidation numbers by element (--charges)
+    // for files that give none.
+    ReadOptions read;
+
     // Calculation settings; unset ones keep the values a freshly opened file
     // has.
     std::optional<double> MaxR;
@@ -115,6 +121,14 @@ void ApplySettings(const BatchSettings& s, Model& m);
 // the message of the first bad line (a bad length gives the settings
 // dialog's "Invalid Si : O bond length.").
 std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limits);
+
+// The items of --charges ("Mg=2", "O=-2"; the option's text split at
+// commas) into oxidation numbers by element ("Mg" -> "2", "O" -> "-2"). An
+// oxidation number is a whole number other than 0, its sign before or after
+// the digits ("-2", "2-"). Returns an empty text or what is wrong with the
+// first bad item.
+std::string ParseCharges(const std::vector<std::string>& items,
+                         std::map<std::string, std::string>& charges);
 
 // "LABEL=R"; returns an empty text or what is wrong with it.
 std::string ParseAtomRadius(std::string_view text, AtomRadius& radius);

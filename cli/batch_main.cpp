@@ -143,6 +143,13 @@ int main(int argc, char** argv) {
     app.add_option("--out", s.out_dir,
                    "Directory for the files written (default: the directory of each CIF file); "
                    "made, with its parents, when it does not exist");
+    std::vector<std::string> charge_items;
+    app.add_option("--charges", charge_items,
+                   "Oxidation numbers by element for files that give none, e.g. "
+                   "Mg=2,Si=4,O=-2. A file's own charges (type loop, oxidation-number column, "
+                   "charge in the type symbol) win")
+        ->delimiter(',')
+        ->allow_extra_args(false);
     bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
     app.add_flag("--detailed", only_detailed,
                  "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out; with "
@@ -247,6 +254,14 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (std::string problem = kevo::ParseCharges(charge_items, s.read.element_charges);
+        !problem.empty()) {
+        Err(problem + "\n");
+        return 2;
+    }
+    if (charge_items.empty())
+        s.read.missing_charge_hint = "Or give the oxidation numbers by element with --charges, "
+                                     "for example --charges Mg=2,Si=4,O=-2.";
     if (std::string problem = kevo::ValidateSettings(s); !problem.empty()) {
         Err(problem + "\n");
         return 2;

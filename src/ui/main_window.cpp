@@ -88,17 +88,26 @@ class TOstrel::Messages : public MessageSink {
   public:
     explicit Messages(TOstrel& window) : window_(window) {}
     void Show(std::string_view text) override {
+        WithNormalCursor([&] { window_.seams_->ShowMessage(&window_, FromStd(text)); });
+    }
+    // The detail is the informative text of the same box.
+    void ShowWithDetail(std::string_view text, std::string_view detail) override {
+        WithNormalCursor(
+            [&] { window_.seams_->ShowDetailedMessage(&window_, FromStd(text), FromStd(detail)); });
+    }
+
+  private:
+    template <typename F> static void WithNormalCursor(F&& show) {
         int waiting = 0;
         while (QApplication::overrideCursor() != nullptr) {
             QApplication::restoreOverrideCursor();
             ++waiting;
         }
-        window_.seams_->ShowMessage(&window_, FromStd(text));
+        show();
         for (int i = 0; i < waiting; ++i)
             QApplication::setOverrideCursor(Qt::WaitCursor);
     }
 
-  private:
     TOstrel& window_;
 };
 

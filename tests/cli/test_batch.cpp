@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -202,6 +203,68 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_FALSE(WriteFileAtomically(target.string(), "new", error));
     EXPECT_EQ(error.rfind("Cannot write " + target.string() + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadFile(target), "old");
+}
+
+TEST(Batch, ChargesByElement) {
+    const struct {
+        std::vector<std::string> items;
+        std::map<std::string, std::string> charges;
+        std::string problem;
+    } cases[] = {
+        {{"Mg=2", "Si=4", "O=-2"}, {{"Mg", "2"}, {"Si", "4"}, {"O", "-2"}}, ""},
+        {{"Mg=+2", "O=2-", "Fe=3+"}, {{"Mg", "2"}, {"O", "-2"}, {"Fe", "3"}}, ""},
+        {{"Mg=0"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=0\"."},
+        {{"Mg=2.5"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=2.5\"."},
+        {{"Mg"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg\"."},
+        {{"=2"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"=2\"."},
+        {{"Mg=--2"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=--2\"."},
+        {{"mg=2"}, {}, "--charges: mg is not a valid chemical symbol."},
+        {{"Mg=2", "Mg=3"}, {{"Mg", "2"}}, "--charges names Mg twice."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.items.front());
+        std::map<std::string, std::string> charges;
+        EXPECT_EQ(ParseCharges(c.items, charges), c.problem);
+        if (c.problem.empty()) {
+            EXPECT_EQ(charges, c.charges);
+        }
+    }
+
+    // A file without oxidation numbers is read with the ones supplied.
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.json = true;
+    s.reports = false;
+    s.out_dir = TempDir("charges").string();
+    const std::string file = KEVO_TEST_DATA_DIR "/cif/periclase-no-charges.cif";
+    BatchResult r = ProcessFile(file, s, *m);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, file + ": Error reading charges.\n" + file +
+                              ": Site Mg1 (type symbol Mg) has no oxidation number. Add "
+                              "_atom_type_oxidation_number or write the charge in the type "
+                              "symbol (Mg2+).\n");
+    ASSERT_EQ(ParseCharges({"Mg=2", "O=-2"}, s.read.element_charges), "");
+    r = ProcessFile(file, s, *m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(m->AC[1].effcharge, 2.0);
+    EXPECT_EQ(m->AA[1].effcharge, -2.0);
+    EXPECT_TRUE(r.has_gii);
 }
 
 // --out names a folder that need not exist: it is made, with its parents,

@@ -66,8 +66,17 @@ TEST(Robustness, HostileFiles) {
         std::string bvs = kShippedTable;
         bool noBvs = false; // results without bond-valence sums
     } cases[] = {
-        {"occupancy-huge.cif", {"Error reading occupancies."}, false, {}},
-        {"oxidation-huge.cif", {"Error reading charges."}, false, {}},
+        {"occupancy-huge.cif",
+         {"Error reading occupancies.",
+          "The occupancy of site Na1 (1e308) cannot be used; 1.0 is the value for fully "
+          "occupied sites."},
+         false,
+         {}},
+        {"oxidation-huge.cif",
+         {"Error reading charges.", "The oxidation number of site Cl1 (Cl1" +
+                                        std::string(120, '0') + "-) is zero or cannot be used."},
+         false,
+         {}},
         {"operator-product.cif", {"Invalid symmetry operator: x*y,y,z"}, false, {}},
         {"operator-zero.cif", {"Invalid symmetry operator: 0,0,0"}, false, {}},
         {"operator-translation-huge.cif", {"Invalid symmetry operator: x,y,z+1e308"}, false, {}},
@@ -185,7 +194,10 @@ TEST(Robustness, BatchGoesOnAfterAFailingFile) {
     };
     StringConsole console;
     EXPECT_EQ(RunBatch({refused, throwing, good}, s, 1, console, process), 1);
-    EXPECT_EQ(console.err, refused + ": Error reading occupancies.\n" + throwing +
+    EXPECT_EQ(console.err, refused + ": Error reading occupancies.\n" + refused +
+                               ": The occupancy of site Na1 (1e308) cannot be used; 1.0 is the "
+                               "value for fully occupied sites.\n" +
+                               throwing +
                                ": Processing stopped by an unexpected error ('INF' is not a valid "
                                "floating point value); the file is skipped.\n"
                                "1 files done, 2 failed\n");

@@ -43,6 +43,13 @@ class RecordingSeams : public WindowSeams {
         return save_choice;
     }
     void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
+    // The sentence goes to messages like any other; its informative text to
+    // details.
+    void ShowDetailedMessage(QWidget* /*parent*/, const QString& text,
+                             const QString& detail) override {
+        messages << text;
+        details << detail;
+    }
     // The test answers the dialogs: settings_dialog / manual_dialog when set
     // (they may drive the real dialogs), otherwise the fixed answers after
     // settings_change, what the user changes in the dialog.
@@ -79,6 +86,7 @@ class RecordingSeams : public WindowSeams {
     std::optional<SaveChoice> save_choice;
     SaveRequest last_save;
     QStringList messages;
+    QStringList details;
     bool settings_ok = true;
     std::function<bool(QWidget*, Model&)> settings_dialog;
     int manual_result = 0; // rejected
