@@ -138,7 +138,7 @@ std::optional<std::array<int, 3>> ParseZone(std::string_view text) {
 
 std::string ValidateSettings(const BatchSettings& s) {
     if (s.MaxR && !(*s.MaxR > 0)) return "Invalid Maximum coordination radius.";
-    if (s.MaxR && *s.MaxR > 5.0) return "Maximum coordination radius too high.";
+    if (s.MaxR && *s.MaxR > 5.0) return "Maximum coordination radius too high. (at most 5.0 Å)";
     if (s.MaxH && !(*s.MaxH > 0)) return "Invalid Hydrogen Coordination Radius";
     if (s.EndItOption && (*s.EndItOption < 0 || *s.EndItOption > 2))
         return "Invalid end option: it is 0, 1 or 2.";
@@ -151,7 +151,7 @@ std::string ValidateSettings(const BatchSettings& s) {
     for (const AtomRadius& r : s.atom_radii) {
         const std::string option = "--atom-radius " + r.label + ": ";
         if (!(r.radius > 0)) return option + "Invalid Maximum coordination radius.";
-        if (r.radius > 5.0) return option + "Maximum coordination radius too high.";
+        if (r.radius > 5.0) return option + "Maximum coordination radius too high. (at most 5.0 Å)";
     }
     if (s.MinDih && !(*s.MinDih >= 150 && *s.MinDih <= 180))
         return "Invalid minimum dihedral angle (150-180°)";
@@ -635,8 +635,8 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
         t.join();
 
     if (files.size() > 1)
-        console.Err(IntToStr(static_cast<long long>(done)) + " files done, " +
-                    IntToStr(static_cast<long long>(failed)) + " failed\n");
+        console.Err(IntToStr(static_cast<long long>(done)) + (done == 1 ? " file" : " files") +
+                    " done, " + IntToStr(static_cast<long long>(failed)) + " failed\n");
     return failed == 0 ? 0 : 1;
 }
 

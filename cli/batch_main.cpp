@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
     app.add_flag("--hide-zero-weight", s.omit,
                  "Leave zero-weight bonds out of the detailed reports (shown by default)");
     bool no_reports = false;
-    app.add_flag("--no-reports", no_reports, "Write no report or CSV file (useful with --json)");
+    app.add_flag("--no-reports", no_reports,
+                 "Write no report or CSV file; with --json (or --list) only");
     app.add_flag("--json", s.json,
                  "Write Title.json: the results of the cation-centred and the anion-centred "
                  "calculation in machine-readable form");
@@ -213,7 +214,19 @@ int main(int argc, char** argv) {
             ->needs(geometry);
     app.add_option("-j,--jobs", jobs, "Number of files processed at the same time (default 1)")
         ->check(CLI::Range(1, 64));
-    CLI11_PARSE(app, argc, argv);
+    app.set_version_flag("--version", std::string("kevo21-batch ") + KEVO_VERSION);
+    app.footer("Exit status: 0 every file done; 1 some file failed (the other files are still "
+               "processed and written); 2 the run was refused before anything was written (a "
+               "bad option or value, input files whose results would overwrite each other, no "
+               "usable bond-valence table, an output folder that cannot be made).");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help and --version end with 0; a command line that cannot be
+        // understood refuses the run like any other bad value.
+        const int status = app.exit(e);
+        return status == 0 ? 0 : 2;
+    }
 
     if (*max_r_opt) s.MaxR = max_r;
     if (*max_h_opt) s.MaxH = max_h;
@@ -264,6 +277,10 @@ int main(int argc, char** argv) {
                                      "for example --charges Mg=2,Si=4,O=-2.";
     if (std::string problem = kevo::ValidateSettings(s); !problem.empty()) {
         Err(problem + "\n");
+        return 2;
+    }
+    if (no_reports && !s.json && !s.list) {
+        Err("--no-reports leaves nothing to write: add --json or --list.\n");
         return 2;
     }
     // Without a narrowing option every report is written; --detailed and

@@ -151,7 +151,7 @@ TEST(Batch, SettingsAreValidatedAndApplied) {
              s.MaxR = 5.01;
              return s;
          }(),
-         "Maximum coordination radius too high."},
+         "Maximum coordination radius too high. (at most 5.0 Å)"},
         {"negative radius",
          [] {
              BatchSettings s;

@@ -200,14 +200,14 @@ TEST(Robustness, BatchGoesOnAfterAFailingFile) {
                                throwing +
                                ": Processing stopped by an unexpected error ('INF' is not a valid "
                                "floating point value); the file is skipped.\n"
-                               "1 files done, 2 failed\n");
+                               "1 file done, 2 failed\n");
     EXPECT_EQ(console.out.rfind(good + ": 8 atoms, GII 0.01, ", 0), 0u) << console.out;
     EXPECT_TRUE(fs::is_regular_file(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json"));
 
     // The same with two workers.
     StringConsole parallel;
     EXPECT_EQ(RunBatch({throwing, refused, good}, s, 2, parallel, process), 1);
-    EXPECT_NE(parallel.err.find("1 files done, 2 failed\n"), std::string::npos) << parallel.err;
+    EXPECT_NE(parallel.err.find("1 file done, 2 failed\n"), std::string::npos) << parallel.err;
 }
 
 TEST(Robustness, BatchRefusesAnUnusableParameterTable) {
