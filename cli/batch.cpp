@@ -47,6 +47,11 @@ nlohmann::ordered_json WithBvs(bool available, double value) {
     return available ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
+// A value where it belongs, null elsewhere.
+nlohmann::ordered_json OrNull(bool belongs, double value) {
+    return belongs ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
 nlohmann::ordered_json AtomJson(const TAtoms& r) {
     nlohmann::ordered_json bonds = nlohmann::ordered_json::array();
     for (int j = 1; j <= std::min(r.Coor, MaxBonds); ++j)
@@ -77,6 +82,17 @@ nlohmann::ordered_json AtomJson(const TAtoms& r) {
 nlohmann::ordered_json Value(double x, bool exists = true) {
     if (!exists || !std::isfinite(x)) return nullptr;
     return x;
+}
+
+// Numbers within 1e-12 of zero are written 0: rounding noise (3e-14) and
+// -0.0 tell a reader nothing.
+void WriteZerosAsZero(nlohmann::ordered_json& j) {
+    if (j.is_number_float()) {
+        if (std::fabs(j.get<double>()) <= 1e-12) j = 0;
+    } else if (j.is_structured()) {
+        for (auto& item : j)
+            WriteZerosAsZero(item);
+    }
 }
 
 std::string OutputDirectory(const std::string& path, const BatchSettings& s) {
@@ -309,6 +325,12 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     // Without bond-valence parameters for every cation (NoBVS) the values
     // built on bond valence sums are null, as the reports print "n/a".
     const bool bvs = !m.NoBVS;
+    // The MAPD values of the received charges belong to the orientation
+    // that computes them. A cation-centred run leaves DevQXAC and DevQAAC as
+    // an earlier anion-centred run (of another file, in a batch run) left
+    // them: null. The anion-centred record keeps the cation-centred values,
+    // which the cation-centred run of the same file computed just before.
+    const bool anionValues = !m.ShowCations;
     nlohmann::ordered_json globals = {{"StrPosCharge", m.StrPosCharge},
                                       {"StrNegCharge", m.StrNegCharge},
                                       {"CDPosCharge", m.CDPosCharge},
@@ -320,8 +342,8 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
                                       {"GIIAn", WithBvs(bvs, m.GIIAn)},
                                       {"DevQXCC", m.DevQXCC},
                                       {"DevQACC", m.DevQACC},
-                                      {"DevQXAC", m.DevQXAC},
-                                      {"DevQAAC", m.DevQAAC},
+                                      {"DevQXAC", OrNull(anionValues, m.DevQXAC)},
+                                      {"DevQAAC", OrNull(anionValues, m.DevQAAC)},
                                       {"devBVSC", WithBvs(bvs, m.devBVSC)},
                                       {"devBVSA", WithBvs(bvs, m.devBVSA)},
                                       {"DevBaurC", m.DevBaurC},
@@ -441,7 +463,9 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
     // Cation-centred first, then anion-centred, as after opening a file in
     // the window: the anion-centred report prints bond-valence deviations
     // that only a cation-centred calculation refreshes.
-    nlohmann::ordered_json record = {{"file", path}, {"Title", m.Title}};
+    nlohmann::ordered_json record = {
+        {"format", "kevo21-results"}, {"version", 1}, {"file", path}, {"Title", m.Title}};
+    std::string table; // the rows go into the run's table only when the file is done
     Results reports;
     auto writeReport = [&](int code) {
         const ReportLines& lines = LoadResults(m, reports, msg, code, s.omit);
@@ -459,6 +483,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
         }
         const char* orientation = cations ? "cation_centred" : "anion_centred";
         if (s.json) record[orientation] = ResultsJson(m);
+        if (!s.table_path.empty()) table += TableRows(path, m, cations);
         const bool files = s.reports && (cations ? s.cation : s.anion);
         const std::string side = cations ? "-CC" : "-AC";
 
@@ -497,6 +522,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
             });
         }
     }
+    if (s.json) WriteZerosAsZero(record);
     if (s.json)
         write(".json", [&record](const std::string& file, std::string& error) {
             return WriteFileAtomically(
@@ -508,10 +534,65 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
 
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.table = std::move(table);
     result.ok = true;
 }
 
 } // namespace
+
+namespace {
+
+// One field of the table, quoted when it holds a comma, a quote or a line
+// end (the quotes inside doubled).
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        line += (i > 0 ? "," : "") + CsvField(fields[i]);
+    return line + "\r\n";
+}
+
+} // namespace
+
+std::string TableHeader() {
+    return CsvLine({"file", "orientation", "label", "elements", "CN", "Kevo", "EDEV", "charge", "Q",
+                    "BVS", "MAPDL", "AvDist", "distortion", "GII", "CDEV", "MAPD"});
+}
+
+std::string TableRows(const std::string& path, const Model& m, bool cations) {
+    // The global values as the summary reports print them: the MAPD of the
+    // charges the central atoms receive back, the instability index only
+    // with bond-valence parameters for every cation.
+    const std::string gii = m.NoBVS ? "" : FF("0.00", m.GII);
+    const std::string cdev = FF("0.000", m.CDEV);
+    const std::string mapd = FF("0.00", cations ? m.DevQXCC : m.DevQAAC);
+    std::string rows;
+    auto add = [&](const TAtoms& r, bool central) {
+        // The charge received as the reports print it: the central atom's QX,
+        // the other kind's QA, with the sign turned; none when it is 0.
+        const double q = central ? r.QX : r.QA;
+        rows +=
+            CsvLine({path, cations ? "cation-centred" : "anion-centred", r.Atomlabel,
+                     ElimPara(r.AtomSymbol), IntToStr(r.Coor), FF("0.000", r.Kevo),
+                     FF("0.000", r.EDEV), FF("0.000", r.effcharge), q == 0 ? "" : FF("0.000", -q),
+                     r.HasBVS ? FF("0.000", r.BVS) : "", central ? FF("0.000", r.MAPDLig) : "",
+                     FF("0.0000", r.AvDist), FF("0.0000", r.PolDistortion), gii, cdev, mapd});
+    };
+    for (int i = 1; i <= m.AClength; ++i)
+        add(m.AC[i], cations);
+    for (int i = 1; i <= m.AAlength; ++i)
+        add(m.AA[i], !cations);
+    return rows;
+}
 
 std::string MakeOutputDirectory(const std::string& dir) {
     if (dir.empty()) return {};
@@ -572,6 +653,7 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::size_t printed = 0, done = 0, failed = 0;
+    std::string table = TableHeader(); // the run's table, in file order
     const bool progress = files.size() > 1 && console.Progress();
 
     // The progress bar stays on the last line of the terminal: it is erased
@@ -596,6 +678,7 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
             bar(true);
             console.Err(r.messages);
             if (!r.listing.empty()) console.Out((s.list && printed > 0 ? "\n" : "") + r.listing);
+            if (r.ok) table += r.table;
             if (r.ok && s.calculate)
                 console.Out(files[printed] + ": " + IntToStr(r.atoms) + " atoms, GII " +
                             (r.has_gii ? FF("0.00", r.gii) : std::string("n/a")) + ", " +
@@ -634,10 +717,20 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     for (auto& t : threads)
         t.join();
 
+    bool written = true;
+    if (s.calculate && !s.table_path.empty()) {
+        std::string error;
+        const std::filesystem::path parent = std::filesystem::path(s.table_path).parent_path();
+        if (!parent.empty()) MakeOutputDirectory(parent.string());
+        if (!WriteFileAtomically(s.table_path, table, error)) {
+            console.Err(error + "\n");
+            written = false;
+        }
+    }
     if (files.size() > 1)
         console.Err(IntToStr(static_cast<long long>(done)) + (done == 1 ? " file" : " files") +
                     " done, " + IntToStr(static_cast<long long>(failed)) + " failed\n");
-    return failed == 0 ? 0 : 1;
+    return failed == 0 && written ? 0 : 1;
 }
 
 } // namespace kevo

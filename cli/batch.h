@@ -84,6 +84,8 @@ struct BatchSettings {
     std::string bvs_places; // where it was looked for, said when none was found
     std::string out_dir;    // empty: the CIF's directory
 
+    std::string table_path; // --table: one CSV table for the whole run; empty: none
+
     bool list = false;                   // print the atom listing
     bool calculate = true;               // run the calculation
     bool json = false;                   // write Title + ".json"
@@ -104,6 +106,7 @@ struct BatchResult {
     double gii = 0;
     bool has_gii = false; // false without bond-valence parameters (NoBVS)
     double seconds = 0;
+    std::string table; // the file's rows of the run's table (CSV lines), when asked for
 };
 
 // "u,v,w" with three integers: the zone axis of the opposing-bond planes.
@@ -139,7 +142,10 @@ std::string ParseAtomRadius(std::string_view text, AtomRadius& radius);
 // search fails or a radius names no atom of the structure.
 bool SetCoordinationLimits(const BatchSettings& s, Model& m, MessageSink& msg);
 
-// The machine-readable record of one orientation's results.
+// The machine-readable record of one orientation's results (every key is
+// described in docs/json.md). The file Title.json puts "format":
+// "kevo21-results" and "version": 1 before both records and writes every
+// number within 1e-12 of zero as 0.
 nlohmann::ordered_json ResultsJson(const Model& m);
 
 // Adds the results of the coordination-geometry run to the central atoms of
@@ -151,6 +157,21 @@ void AddGeometryJson(nlohmann::ordered_json& orientation, const Model& m, bool c
 // Makes the --out folder with its parents when it does not exist yet;
 // returns an empty text, or the message saying why it cannot be made.
 std::string MakeOutputDirectory(const std::string& dir);
+
+// The run's table (--table): one tidy CSV table of every file, one row per
+// asymmetric atom per orientation. The columns (TableHeader): file,
+// orientation ("cation-centred" or "anion-centred"), label, elements, CN,
+// Kevo, EDEV, charge (the formal charge), Q (the charge received, with the
+// sign the reports print), BVS, MAPDL, AvDist, distortion (Baur), and the
+// structure's GII, CDEV and MAPD repeated on each row. Numbers are plain
+// numbers with "." (the decimals of the reports, no "%" or unit); a value
+// the reports print as "n/a" or "-" is an empty cell. Fields are separated
+// by "," and quoted as RFC 4180 asks; lines end in CR LF.
+std::string TableHeader();
+
+// The rows of one orientation's results (cations: cation-centred) of the
+// file given on the command line as path.
+std::string TableRows(const std::string& path, const Model& m, bool cations);
 
 // "Processing stopped by an unexpected error (" + what + "); the file is
 // skipped."
@@ -193,7 +214,8 @@ using FileProcessor =
 // calculated, the bond-valence table cannot be used (BvsTableProblem; when
 // no table was found, bvs_places follows on the next line), so such a
 // problem is said once per run; then the --out folder is made
-// (MakeOutputDirectory).
+// (MakeOutputDirectory). With table_path set, the table of the files done
+// is written at the end, completely or not at all.
 // Returns the exit status: 0 every file done, 1 some file failed, 2 the run
 // was refused.
 int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,

@@ -150,6 +150,11 @@ int main(int argc, char** argv) {
                    "charge in the type symbol) win")
         ->delimiter(',')
         ->allow_extra_args(false);
+    app.add_option("--table", s.table_path,
+                   "Also write one CSV table for the whole run: a row per asymmetric atom, "
+                   "structure and orientation with file, orientation, label, elements, CN, Kevo, "
+                   "EDEV, charge, Q, BVS, MAPDL, AvDist, distortion and the structure's GII, CDEV "
+                   "and MAPD (\",\" separated, \".\" decimals, quoted as RFC 4180 asks)");
     bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
     app.add_flag("--detailed", only_detailed,
                  "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out; with "
@@ -165,7 +170,7 @@ int main(int argc, char** argv) {
                  "Leave zero-weight bonds out of the detailed reports (shown by default)");
     bool no_reports = false;
     app.add_flag("--no-reports", no_reports,
-                 "Write no report or CSV file; with --json (or --list) only");
+                 "Write no report or CSV file; with --json or --table (or --list) only");
     app.add_flag("--json", s.json,
                  "Write Title.json: the results of the cation-centred and the anion-centred "
                  "calculation in machine-readable form");
@@ -279,8 +284,8 @@ int main(int argc, char** argv) {
         Err(problem + "\n");
         return 2;
     }
-    if (no_reports && !s.json && !s.list) {
-        Err("--no-reports leaves nothing to write: add --json or --list.\n");
+    if (no_reports && !s.json && !s.list && s.table_path.empty()) {
+        Err("--no-reports leaves nothing to write: add --json, --table or --list.\n");
         return 2;
     }
     // Without a narrowing option every report is written; --detailed and
@@ -296,7 +301,8 @@ int main(int argc, char** argv) {
     s.reports = !no_reports;
     s.decimal_separator = UserDecimalSeparator();
     // --list alone only lists; every other use calculates.
-    s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary);
+    s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary &&
+                    s.table_path.empty());
     if (s.calculate && s.bvs_path.empty()) {
         const std::string dir = ExecutableDir(argv[0]);
         s.bvs_path = kevo::FindBvsFile(dir);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <stdexcept>
@@ -36,9 +37,19 @@ TEST(Batch, JsonRecordOfBothOrientations) {
     ASSERT_TRUE(r.ok) << r.messages;
     EXPECT_EQ(r.atoms, 8);
 
-    auto j = nlohmann::ordered_json::parse(
-        ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json"));
+    const std::string text = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    auto j = nlohmann::ordered_json::parse(text);
+    // The record says what it is before anything else.
+    EXPECT_EQ(text.rfind("{\n  \"format\": \"kevo21-results\",\n  \"version\": 1,\n", 0), 0u)
+        << text.substr(0, 80);
     EXPECT_EQ(j["Title"], "halite_NaCl_COD1000041");
+    // Halite gives every charge back exactly; the rounding noise of the sums
+    // (3e-14) is written 0, and no number is written -0.0.
+    EXPECT_EQ(j["cation_centred"]["globals"]["CDEV"].dump(), "0");
+    EXPECT_EQ(j["cation_centred"]["cations"][0]["MAPDLig"].dump(), "0");
+    EXPECT_EQ(text.find("-0.0,"), std::string::npos);
+    EXPECT_EQ(text.find("e-1"), std::string::npos);
+    EXPECT_EQ(text.find("e-2"), std::string::npos);
     for (const char* side : {"cation_centred", "anion_centred"}) {
         SCOPED_TRACE(side);
         const auto& o = j[side];
@@ -60,6 +71,32 @@ TEST(Batch, JsonRecordOfBothOrientations) {
     EXPECT_NEAR(j["cation_centred"]["anions"][0]["QA"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["anion_centred"]["anions"][0]["QX"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["cation_centred"]["cations"][0]["QX"].get<double>(), -1.0, 1e-12);
+}
+
+// One model serves every file of a run. The cation-centred record of the
+// second file once carried the anion-centred MAPD values of the first.
+TEST(Batch, JsonRecordHoldsNothingOfAnEarlierFile) {
+    const std::string spinel = KEVO_SOURCE_DIR "/examples/spinel_MgAl2O4_AMCSD0004465.cif";
+    const std::string halite = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    BatchSettings s;
+    s.json = true;
+    s.reports = false;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("json-alone").string();
+    StringConsole alone;
+    ASSERT_EQ(RunBatch({halite}, s, 1, alone), 0) << alone.err;
+    const std::string first = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    s.out_dir = TempDir("json-after").string();
+    StringConsole after;
+    ASSERT_EQ(RunBatch({spinel, halite}, s, 1, after), 0) << after.err;
+    const std::string second = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    EXPECT_EQ(second, first);
+
+    const auto j = nlohmann::ordered_json::parse(second);
+    EXPECT_TRUE(j["cation_centred"]["globals"]["DevQXAC"].is_null());
+    EXPECT_TRUE(j["cation_centred"]["globals"]["DevQAAC"].is_null());
+    EXPECT_TRUE(j["anion_centred"]["globals"]["DevQXAC"].is_number());
+    EXPECT_TRUE(j["anion_centred"]["globals"]["DevQXCC"].is_number());
 }
 
 std::vector<std::string> Listing(const fs::path& dir) {
@@ -560,6 +597,27 @@ TEST(Batch, GeometryInTheJsonRecord) {
     EXPECT_EQ(j["anion_centred"]["anions"][0]["IdealPolyhedron"], "dumb-bell");
     EXPECT_FALSE(j["anion_centred"]["cations"][0].contains("PolVolume"));
     EXPECT_FALSE(j["cation_centred"]["anions"][0].contains("PolVolume"));
+
+    // Every key the record holds is documented for the scripts that read it.
+    const std::string documented = ReadFile(KEVO_SOURCE_DIR "/docs/json.md");
+    std::vector<std::string> keys;
+    std::function<void(const nlohmann::ordered_json&)> collect =
+        [&](const nlohmann::ordered_json& value) {
+            if (value.is_object()) {
+                for (const auto& [key, item] : value.items()) {
+                    keys.push_back(key);
+                    collect(item);
+                }
+            } else if (value.is_array()) {
+                for (const auto& item : value)
+                    collect(item);
+            }
+        };
+    collect(j);
+    EXPECT_GT(keys.size(), 60u);
+    for (const std::string& key : keys)
+        EXPECT_NE(documented.find("`" + key + "`"), std::string::npos)
+            << key << " is not in docs/json.md";
 }
 
 // A polyhedron of at most 50 ligands never reaches the face limit, so the

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli_test_support.h"
 
@@ -20,6 +24,7 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 
 const std::string kHalite = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+const std::string kForsterite = KEVO_SOURCE_DIR "/examples/forsterite_Mg2SiO4_AMCSD0000546.cif";
 const std::string kNoCharges = KEVO_TEST_DATA_DIR "/cif/periclase-no-charges.cif";
 const std::string kNoOccupancies = KEVO_TEST_DATA_DIR "/cif/periclase-no-occupancy.cif";
 
@@ -90,7 +95,7 @@ TEST(CommandLine, OptionsAsAUserGivesThem) {
          {"--no-reports", "--out", "res", kHalite},
          2,
          "",
-         "--no-reports leaves nothing to write: add --json or --list.\n",
+         "--no-reports leaves nothing to write: add --json, --table or --list.\n",
          {}},
         {"--no-reports with --json",
          {"--no-reports", "--json", "--out", "res", kHalite},
@@ -220,6 +225,127 @@ TEST(CommandLine, OptionsAsAUserGivesThem) {
         }
         EXPECT_EQ(FilesUnder(dir), c.files);
     }
+}
+
+// The cells of one CSV line as RFC 4180 writes them (quoted fields, doubled
+// quotes), without its CR LF.
+std::vector<std::string> CsvCells(const std::string& line) {
+    std::vector<std::string> cells(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            cells.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells.emplace_back();
+        } else {
+            cells.back() += c;
+        }
+    }
+    return cells;
+}
+
+std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "a line without CR LF";
+        if (end == std::string::npos) break;
+        rows.push_back(CsvCells(text.substr(start, end - start)));
+        start = end + 2;
+    }
+    return rows;
+}
+
+// A cell holds the JSON value as the reports print it: rounded to its
+// decimals, the sign of a received charge turned, empty for a missing value.
+void ExpectCell(const std::string& cell, const nlohmann::ordered_json& value, int decimals,
+                double sign, const std::string& what) {
+    SCOPED_TRACE(what + " = " + cell);
+    if (value.is_null()) {
+        EXPECT_EQ(cell, "");
+        return;
+    }
+    ASSERT_FALSE(cell.empty());
+    const double expected = sign * value.get<double>();
+    EXPECT_NEAR(std::stod(cell), expected, 0.5 * std::pow(10.0, -decimals) + 1e-9);
+    const std::size_t point = cell.find('.');
+    ASSERT_NE(point, std::string::npos);
+    EXPECT_EQ(static_cast<int>(cell.size() - point - 1), decimals);
+}
+
+TEST(CommandLine, OneTableForTheRunAgreesWithTheJsonRecords) {
+    const fs::path dir = testing::TempDir("table");
+    // A file name with a comma and a quote needs quoting in the table.
+    const std::string odd = "rock,salt \"NaCl\".cif";
+    fs::copy_file(kHalite, dir / odd);
+    const ProgramRun r = RunProgram(dir, {"--json", "--no-reports", "--table", "tables/run.csv",
+                                          "--out", "res", kForsterite, odd, kNoOccupancies});
+    ASSERT_EQ(r.status, 1) << r.err; // the file without occupancies fails, the others are done
+    EXPECT_NE(r.err.find("2 files done, 1 failed\n"), std::string::npos) << r.err;
+
+    const std::string text = ReadFile(dir / "tables/run.csv");
+    ASSERT_FALSE(text.empty()) << "no table written";
+    EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF"); // no byte-order mark: scripts read the header
+    const auto rows = CsvRows(text);
+    ASSERT_FALSE(rows.empty());
+    const std::vector<std::string> header = {
+        "file", "orientation", "label", "elements", "CN",         "Kevo", "EDEV", "charge",
+        "Q",    "BVS",         "MAPDL", "AvDist",   "distortion", "GII",  "CDEV", "MAPD"};
+    EXPECT_EQ(rows[0], header);
+    std::map<std::string, int> column;
+    for (std::size_t k = 0; k < header.size(); ++k)
+        column[header[k]] = static_cast<int>(k);
+
+    // Forsterite: 3 cations and 3 anions, both orientations; the quoted file:
+    // 1 + 1 atoms, both orientations; nothing of the failed file.
+    ASSERT_EQ(rows.size(), 1u + 12u + 4u);
+    for (std::size_t i = 13; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i][0], odd);
+
+    const auto json =
+        nlohmann::ordered_json::parse(ReadFile(dir / "res/forsterite_Mg2SiO4_AMCSD0000546.json"));
+    std::size_t row = 1;
+    for (const char* orientation : {"cation_centred", "anion_centred"}) {
+        const auto& o = json[orientation];
+        const bool cationCentred = std::string(orientation) == "cation_centred";
+        const auto& g = o["globals"];
+        for (const char* kind : {"cations", "anions"}) {
+            const bool central = (std::string(kind) == "cations") == cationCentred;
+            for (const auto& atom : o[kind]) {
+                ASSERT_LT(row, rows.size());
+                const std::vector<std::string>& cells = rows[row++];
+                ASSERT_EQ(cells.size(), header.size());
+                const std::string label = atom["Atomlabel"].get<std::string>();
+                SCOPED_TRACE(std::string(orientation) + " " + label);
+                auto cell = [&](const char* name) { return cells[column[name]]; };
+                EXPECT_EQ(cell("file"), kForsterite);
+                EXPECT_EQ(cell("orientation"), cationCentred ? "cation-centred" : "anion-centred");
+                EXPECT_EQ(cell("label"), label);
+                EXPECT_EQ(cell("CN"), std::to_string(atom["Coor"].get<int>()));
+                ExpectCell(cell("Kevo"), atom["Kevo"], 3, 1, "Kevo");
+                ExpectCell(cell("EDEV"), atom["EDEV"], 3, 1, "EDEV");
+                ExpectCell(cell("charge"), atom["effcharge"], 3, 1, "charge");
+                // The received charge as printed: the sign of the stored one turned.
+                ExpectCell(cell("Q"), atom[central ? "QX" : "QA"], 3, -1, "Q");
+                ExpectCell(cell("BVS"), atom["BVS"], 3, 1, "BVS");
+                if (central)
+                    ExpectCell(cell("MAPDL"), atom["MAPDLig"], 3, 1, "MAPDL");
+                else
+                    EXPECT_EQ(cell("MAPDL"), "");
+                ExpectCell(cell("AvDist"), atom["AvDist"], 4, 1, "AvDist");
+                ExpectCell(cell("distortion"), atom["PolDistortion"], 4, 1, "distortion");
+                ExpectCell(cell("GII"), g["GII"], 2, 1, "GII");
+                ExpectCell(cell("CDEV"), g["CDEV"], 3, 1, "CDEV");
+                ExpectCell(cell("MAPD"), g[cationCentred ? "DevQXCC" : "DevQAAC"], 2, 1, "MAPD");
+            }
+        }
+    }
+    EXPECT_EQ(rows[1][column["elements"]], "Si");
 }
 
 } // namespace
