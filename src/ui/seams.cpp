@@ -91,6 +91,10 @@ std::string WindowSeams::BvsPath() {
     return FindBvsFile(ProgramDirectory());
 }
 
+std::string WindowSeams::BvsPlacesTried() {
+    return PlacesTriedText(BvsFileName, ProgramDirectory());
+}
+
 std::string WindowSeams::DefaultBondLengthsPath() {
     return FindDataFile(DefaultBondLengthsFileName, ProgramDirectory());
 }

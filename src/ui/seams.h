@@ -53,6 +53,9 @@ class WindowSeams {
     // The bond-valence parameter table: the current directory, beside the
     // program, then the installed data directory; empty when none is found.
     virtual std::string BvsPath();
+    // Where BvsPath looked ("Looked for ... and ..."), said below the message
+    // when no table was found.
+    virtual std::string BvsPlacesTried();
     // The default bond-length table, looked for in the same places.
     virtual std::string DefaultBondLengthsPath();
     // The decimal separator of the user's locale (it chooses the CSV field

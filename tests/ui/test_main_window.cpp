@@ -28,6 +28,7 @@
 #include <memory>
 
 #include "batch.h"
+#include "calc/bvs_file.h"
 #include "calc/pipeline.h"
 #include "model/cif_reader.h"
 #include "model/model.h"
@@ -117,6 +118,7 @@ class TestMainWindow : public QObject {
     void failedSaveKeepsTheFileAndTheMemo();
     void brokenFileLeavesTheStartUpState();
     void missingChargesAndOccupanciesAreExplained();
+    void missingParameterTableSaysWhereItLooked();
     void cancelledOpenChangesNothing();
     void settingsButtonRunsTheSearch();
     void geometryButtonRoundTrip();
@@ -659,6 +661,19 @@ void TestMainWindow::missingChargesAndOccupanciesAreExplained() {
         QCOMPARE(seams_->details, QStringList{QString::fromUtf8(c.detail)});
         QVERIFY(!Button("CalculateButton")->isEnabled());
     }
+}
+
+void TestMainWindow::missingParameterTableSaysWhereItLooked() {
+    Open();
+    seams_->bvs_path.clear();
+    Button("CalculateButton")->click();
+    QVERIFY(!window_->model().Calculated);
+    QCOMPARE(seams_->messages, QStringList{QStringLiteral(
+                                   "Cannot open the bond-valence parameter file bvsparm.cif.")});
+    const std::string places = PlacesTriedText(
+        BvsFileName, QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    QCOMPARE(seams_->details, QStringList{QString::fromStdString(places)});
+    QVERIFY(Button("CalculateButton")->isEnabled());
 }
 
 void TestMainWindow::cancelledOpenChangesNothing() {

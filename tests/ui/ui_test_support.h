@@ -65,7 +65,7 @@ class RecordingSeams : public WindowSeams {
     }
     std::string BvsPath() override {
         ++calculations;
-        return kBvsPath;
+        return bvs_path;
     }
     std::string DefaultBondLengthsPath() override {
         ++table_lookups;
@@ -92,6 +92,7 @@ class RecordingSeams : public WindowSeams {
     int manual_result = 0; // rejected
     std::function<int(QWidget*, Model&)> manual_dialog;
     std::string bond_lengths_path = kBondLengthsPath;
+    std::string bvs_path = kBvsPath;             // empty: no table found
     std::function<void(Model&)> settings_change; // what the user changes in the dialog
     bool geometry_stops = false;
     int geometry_runs = 0;
