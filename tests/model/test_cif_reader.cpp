@@ -864,6 +864,14 @@ TEST(CifReader, ASecondFileLeavesNothingOfTheFirst) {
 
 // --- Charges ---------------------------------------------------------------------------
 
+// One column of the staging rows 1.. (3: the charge, 9: the species list).
+std::vector<std::string> StagingColumn(const Model& m, std::size_t column) {
+    std::vector<std::string> cells;
+    for (std::size_t i = 1; i < m.SG1.size(); ++i)
+        cells.push_back(m.SG1[i][column]);
+    return cells;
+}
+
 TEST(CifReader, Charges) {
     const std::string typeLoop = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\n";
     const struct {
@@ -924,13 +932,8 @@ TEST(CifReader, Charges) {
         SCOPED_TRACE(c.name);
         const Result r = Read(*m, c.cif.Text());
         ASSERT_TRUE(r.ok) << (r.messages.empty() ? "" : r.messages.front());
-        std::vector<std::string> charges, species;
-        for (std::size_t i = 1; i < m->SG1.size(); ++i) {
-            charges.push_back(m->SG1[i][3]);
-            species.push_back(m->SG1[i][9]);
-        }
-        EXPECT_EQ(charges, c.charges);
-        EXPECT_EQ(species, c.species);
+        EXPECT_EQ(StagingColumn(*m, 3), c.charges);
+        EXPECT_EQ(StagingColumn(*m, 9), c.species);
     }
 }
 
@@ -1048,13 +1051,8 @@ TEST(CifReader, SuppliedChargesFillWhatTheFileLacks) {
         RecordingSink sink;
         ASSERT_TRUE(ReadCifText(c.cif.Text(), "/data/test.cif", *m, sink, supplied))
             << (sink.texts.empty() ? "" : sink.texts.front());
-        std::vector<std::string> charges, species;
-        for (std::size_t i = 1; i < m->SG1.size(); ++i) {
-            charges.push_back(m->SG1[i][3]);
-            species.push_back(m->SG1[i][9]);
-        }
-        EXPECT_EQ(charges, c.charges);
-        EXPECT_EQ(species, c.species);
+        EXPECT_EQ(StagingColumn(*m, 3), c.charges);
+        EXPECT_EQ(StagingColumn(*m, 9), c.species);
     }
 }
 
