@@ -872,14 +872,17 @@ std::vector<std::string> StagingColumn(const Model& m, std::size_t column) {
     return cells;
 }
 
+// A file and the charge and species list of each staging row it gives.
+struct ChargeCase {
+    const char* name;
+    Cif cif;
+    std::vector<std::string> charges; // column 3 of rows 1..
+    std::vector<std::string> species; // column 9 of rows 1..
+};
+
 TEST(CifReader, Charges) {
     const std::string typeLoop = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\n";
-    const struct {
-        const char* name;
-        Cif cif;
-        std::vector<std::string> charges; // column 3 of rows 1..
-        std::vector<std::string> species; // column 9 of rows 1..
-    } cases[] = {
+    const ChargeCase cases[] = {
         {"type symbols", Cif{}, {"3.000", "-2.000"}, {"Fe 3 1.000", "O  -2 1.000"}},
         {"bare signs",
          Cif{.rows = "Na1 Na+ 0 0 0 1\nCl1 Cl- 0.5 0.5 0.5 1\n"},
@@ -1018,12 +1021,7 @@ TEST(CifReader, ChargeAndOccupancyRefusalsSayWhatIsMissing) {
 TEST(CifReader, SuppliedChargesFillWhatTheFileLacks) {
     const std::string typeLoop = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\n";
     const ReadOptions supplied = Supplied({{"Fe", "2"}, {"O", "-2"}, {"Mg", "2"}});
-    const struct {
-        const char* name;
-        Cif cif;
-        std::vector<std::string> charges; // column 3 of rows 1..
-        std::vector<std::string> species; // column 9 of rows 1..
-    } cases[] = {
+    const ChargeCase cases[] = {
         {"type symbols without charges",
          Cif{.rows = "Fe1 Fe 0.1 0.2 0.3 0.5\nO1 O 0.4 0.5 0.6 1.0\n"},
          {"1.000", "-2.000"},
