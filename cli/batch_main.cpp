@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     atom_radius_opt->excludes("--exclude-zero-weight");
     app.add_option("--bvs", s.bvs_path,
                    "Bond-valence parameter file (default: bvsparm.cif in the current directory, "
-                   "beside the program, or in the installed data directory)");
+                   "beside the program, or in the installed data directory <bin>/../share/kevo21)");
     app.add_option("--out", s.out_dir,
                    "Directory for the files written (default: the directory of each CIF file); "
                    "made, with its parents, when it does not exist");
