@@ -32,6 +32,10 @@ class TextSink : public MessageSink {
   public:
     explicit TextSink(std::string& out, std::string file) : out_(out), file_(std::move(file)) {}
     void Show(std::string_view text) override { out_ += file_ + ": " + std::string(text) + "\n"; }
+    void ShowWithDetail(std::string_view text, std::string_view detail) override {
+        Show(text);
+        Show(detail);
+    }
 
   private:
     std::string& out_;
@@ -41,6 +45,11 @@ class TextSink : public MessageSink {
 // A value that only exists with bond-valence parameters: null without them.
 nlohmann::ordered_json WithBvs(bool available, double value) {
     return available ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+// A value where it belongs, null elsewhere.
+nlohmann::ordered_json OrNull(bool belongs, double value) {
+    return belongs ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
 nlohmann::ordered_json AtomJson(const TAtoms& r) {
@@ -73,6 +82,17 @@ nlohmann::ordered_json AtomJson(const TAtoms& r) {
 nlohmann::ordered_json Value(double x, bool exists = true) {
     if (!exists || !std::isfinite(x)) return nullptr;
     return x;
+}
+
+// Numbers within 1e-12 of zero are written 0: rounding noise (3e-14) and
+// -0.0 tell a reader nothing.
+void WriteZerosAsZero(nlohmann::ordered_json& j) {
+    if (j.is_number_float()) {
+        if (std::fabs(j.get<double>()) <= 1e-12) j = 0;
+    } else if (j.is_structured()) {
+        for (auto& item : j)
+            WriteZerosAsZero(item);
+    }
 }
 
 std::string OutputDirectory(const std::string& path, const BatchSettings& s) {
@@ -134,7 +154,7 @@ std::optional<std::array<int, 3>> ParseZone(std::string_view text) {
 
 std::string ValidateSettings(const BatchSettings& s) {
     if (s.MaxR && !(*s.MaxR > 0)) return "Invalid Maximum coordination radius.";
-    if (s.MaxR && *s.MaxR > 5.0) return "Maximum coordination radius too high.";
+    if (s.MaxR && *s.MaxR > 5.0) return "Maximum coordination radius too high. (at most 5.0 Å)";
     if (s.MaxH && !(*s.MaxH > 0)) return "Invalid Hydrogen Coordination Radius";
     if (s.EndItOption && (*s.EndItOption < 0 || *s.EndItOption > 2))
         return "Invalid end option: it is 0, 1 or 2.";
@@ -147,7 +167,7 @@ std::string ValidateSettings(const BatchSettings& s) {
     for (const AtomRadius& r : s.atom_radii) {
         const std::string option = "--atom-radius " + r.label + ": ";
         if (!(r.radius > 0)) return option + "Invalid Maximum coordination radius.";
-        if (r.radius > 5.0) return option + "Maximum coordination radius too high.";
+        if (r.radius > 5.0) return option + "Maximum coordination radius too high. (at most 5.0 Å)";
     }
     if (s.MinDih && !(*s.MinDih >= 150 && *s.MinDih <= 180))
         return "Invalid minimum dihedral angle (150-180°)";
@@ -196,6 +216,36 @@ std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limit
             return where + "Invalid " + limit.cation + " : " + limit.anion + " bond length.";
         limit.limit = *value;
         limits.push_back(std::move(limit));
+    }
+    return {};
+}
+
+std::string ParseCharges(const std::vector<std::string>& items,
+                         std::map<std::string, std::string>& charges) {
+    for (const std::string& item : items) {
+        const std::size_t equals = item.find('=');
+        std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
+        // "2-" is read as "-2", "+2" as "2".
+        bool negative = false;
+        if (!value.empty() && (value.back() == '-' || value.back() == '+')) {
+            negative = value.back() == '-';
+            value.pop_back();
+        } else if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
+            negative = value.front() == '-';
+            value.erase(0, 1);
+        }
+        const bool digits =
+            !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+        const std::optional<int> number = digits ? TryStrToInt(value) : std::nullopt;
+        if (equals == std::string::npos || equals == 0 || !number || *number == 0)
+            return "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not \"" +
+                   item + "\".";
+        const std::string symbol = item.substr(0, equals);
+        if (!ValidSymbol(symbol))
+            return "--charges: " + symbol + " is not a valid chemical symbol.";
+        const auto [it, added] =
+            charges.try_emplace(symbol, (negative ? "-" : "") + IntToStr(*number));
+        if (!added) return "--charges names " + symbol + " twice.";
     }
     return {};
 }
@@ -275,6 +325,12 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
     // Without bond-valence parameters for every cation (NoBVS) the values
     // built on bond valence sums are null, as the reports print "n/a".
     const bool bvs = !m.NoBVS;
+    // The MAPD values of the received charges belong to the orientation
+    // that computes them. A cation-centred run leaves DevQXAC and DevQAAC as
+    // an earlier anion-centred run (of another file, in a batch run) left
+    // them: null. The anion-centred record keeps the cation-centred values,
+    // which the cation-centred run of the same file computed just before.
+    const bool anionValues = !m.ShowCations;
     nlohmann::ordered_json globals = {{"StrPosCharge", m.StrPosCharge},
                                       {"StrNegCharge", m.StrNegCharge},
                                       {"CDPosCharge", m.CDPosCharge},
@@ -286,8 +342,8 @@ nlohmann::ordered_json ResultsJson(const Model& m) {
                                       {"GIIAn", WithBvs(bvs, m.GIIAn)},
                                       {"DevQXCC", m.DevQXCC},
                                       {"DevQACC", m.DevQACC},
-                                      {"DevQXAC", m.DevQXAC},
-                                      {"DevQAAC", m.DevQAAC},
+                                      {"DevQXAC", OrNull(anionValues, m.DevQXAC)},
+                                      {"DevQAAC", OrNull(anionValues, m.DevQAAC)},
                                       {"devBVSC", WithBvs(bvs, m.devBVSC)},
                                       {"devBVSA", WithBvs(bvs, m.devBVSA)},
                                       {"DevBaurC", m.DevBaurC},
@@ -384,7 +440,7 @@ namespace {
 void Process(const std::string& path, const BatchSettings& s, Model& m, BatchResult& result) {
     TextSink msg(result.messages, path);
     const auto start = std::chrono::steady_clock::now();
-    if (!ReadCifFile(path, m, msg)) return;
+    if (!ReadCifFile(path, m, msg, s.read)) return;
     if (s.list) result.listing += "File: " + path + "\n" + StructureListing(m);
     result.atoms = m.AClength + m.GACLength + m.AAlength + m.GAALength;
     if (!s.calculate) {
@@ -407,7 +463,9 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
     // Cation-centred first, then anion-centred, as after opening a file in
     // the window: the anion-centred report prints bond-valence deviations
     // that only a cation-centred calculation refreshes.
-    nlohmann::ordered_json record = {{"file", path}, {"Title", m.Title}};
+    nlohmann::ordered_json record = {
+        {"format", "kevo21-results"}, {"version", 1}, {"file", path}, {"Title", m.Title}};
+    std::string table; // the rows go into the run's table only when the file is done
     Results reports;
     auto writeReport = [&](int code) {
         const ReportLines& lines = LoadResults(m, reports, msg, code, s.omit);
@@ -425,6 +483,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
         }
         const char* orientation = cations ? "cation_centred" : "anion_centred";
         if (s.json) record[orientation] = ResultsJson(m);
+        if (!s.table_path.empty()) table += TableRows(path, m, cations);
         const bool files = s.reports && (cations ? s.cation : s.anion);
         const std::string side = cations ? "-CC" : "-AC";
 
@@ -463,6 +522,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
             });
         }
     }
+    if (s.json) WriteZerosAsZero(record);
     if (s.json)
         write(".json", [&record](const std::string& file, std::string& error) {
             return WriteFileAtomically(
@@ -474,10 +534,74 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
 
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.table = std::move(table);
     result.ok = true;
 }
 
 } // namespace
+
+namespace {
+
+// One field of the table, quoted when it holds a comma, a quote or a line
+// end (the quotes inside doubled).
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        line += (i > 0 ? "," : "") + CsvField(fields[i]);
+    return line + "\r\n";
+}
+
+} // namespace
+
+std::string TableHeader() {
+    return CsvLine({"file", "orientation", "label", "elements", "CN", "Kevo", "EDEV", "charge", "Q",
+                    "BVS", "MAPDL", "AvDist", "distortion", "GII", "CDEV", "MAPD"});
+}
+
+std::string TableRows(const std::string& path, const Model& m, bool cations) {
+    // The global values as the summary reports print them: the MAPD of the
+    // charges the central atoms receive back, the instability index only
+    // with bond-valence parameters for every cation.
+    const std::string gii = m.NoBVS ? "" : FF("0.00", m.GII);
+    const std::string cdev = FF("0.000", m.CDEV);
+    const std::string mapd = FF("0.00", cations ? m.DevQXCC : m.DevQAAC);
+    std::string rows;
+    auto add = [&](const TAtoms& r, bool central) {
+        // The charge received as the reports print it: the central atom's QX,
+        // the other kind's QA, with the sign turned; none when it is 0.
+        const double q = central ? r.QX : r.QA;
+        rows +=
+            CsvLine({path, cations ? "cation-centred" : "anion-centred", r.Atomlabel,
+                     ElimPara(r.AtomSymbol), IntToStr(r.Coor), FF("0.000", r.Kevo),
+                     FF("0.000", r.EDEV), FF("0.000", r.effcharge), q == 0 ? "" : FF("0.000", -q),
+                     r.HasBVS ? FF("0.000", r.BVS) : "", central ? FF("0.000", r.MAPDLig) : "",
+                     FF("0.0000", r.AvDist), FF("0.0000", r.PolDistortion), gii, cdev, mapd});
+    };
+    for (int i = 1; i <= m.AClength; ++i)
+        add(m.AC[i], cations);
+    for (int i = 1; i <= m.AAlength; ++i)
+        add(m.AA[i], !cations);
+    return rows;
+}
+
+std::string MakeOutputDirectory(const std::string& dir) {
+    if (dir.empty()) return {};
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::error_code unused;
+    if (std::filesystem::is_directory(dir, unused)) return {};
+    return "Cannot create the output directory " + dir + (ec ? ": " + ec.message() : "") + ".";
+}
 
 std::string UnexpectedErrorMessage(const std::string& what) {
     return "Processing stopped by an unexpected error (" + what + "); the file is skipped.";
@@ -512,8 +636,14 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     if (s.calculate) {
         if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
             console.Err(problem + "\n");
+            if (s.bvs_path.empty() && !s.bvs_places.empty()) console.Err(s.bvs_places + "\n");
             return 2;
         }
+    }
+    if (const std::string problem = MakeOutputDirectory(s.calculate ? s.out_dir : "");
+        !problem.empty()) {
+        console.Err(problem + "\n");
+        return 2;
     }
 
     // Files are processed by `jobs` workers, each with its own model; what
@@ -523,6 +653,7 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::size_t printed = 0, done = 0, failed = 0;
+    std::string table = TableHeader(); // the run's table, in file order
     const bool progress = files.size() > 1 && console.Progress();
 
     // The progress bar stays on the last line of the terminal: it is erased
@@ -547,6 +678,7 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
             bar(true);
             console.Err(r.messages);
             if (!r.listing.empty()) console.Out((s.list && printed > 0 ? "\n" : "") + r.listing);
+            if (r.ok) table += r.table;
             if (r.ok && s.calculate)
                 console.Out(files[printed] + ": " + IntToStr(r.atoms) + " atoms, GII " +
                             (r.has_gii ? FF("0.00", r.gii) : std::string("n/a")) + ", " +
@@ -585,10 +717,20 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     for (auto& t : threads)
         t.join();
 
+    bool written = true;
+    if (s.calculate && !s.table_path.empty()) {
+        std::string error;
+        const std::filesystem::path parent = std::filesystem::path(s.table_path).parent_path();
+        if (!parent.empty()) MakeOutputDirectory(parent.string());
+        if (!WriteFileAtomically(s.table_path, table, error)) {
+            console.Err(error + "\n");
+            written = false;
+        }
+    }
     if (files.size() > 1)
-        console.Err(IntToStr(static_cast<long long>(done)) + " files done, " +
-                    IntToStr(static_cast<long long>(failed)) + " failed\n");
-    return failed == 0 ? 0 : 1;
+        console.Err(IntToStr(static_cast<long long>(done)) + (done == 1 ? " file" : " files") +
+                    " done, " + IntToStr(static_cast<long long>(failed)) + " failed\n");
+    return failed == 0 && written ? 0 : 1;
 }
 
 } // namespace kevo

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "calc/bond_lengths.h"
+#include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/model.h"
 #include "poly/geometry.h"
@@ -36,6 +38,10 @@ struct AtomRadius {
 };
 
 struct BatchSettings {
+    // What the reader adds to a file: oxidation numbers by element (--charges)
+    // for files that give none.
+    ReadOptions read;
+
     // Calculation settings; unset ones keep the values a freshly opened file
     // has.
     std::optional<double> MaxR;
@@ -74,8 +80,11 @@ struct BatchSettings {
     std::optional<double> MaxSDist;
     GeometryRun run_geometry = &Bonds1Click;
 
-    std::string bvs_path; // parameter table; empty when none was found
-    std::string out_dir;  // empty: the CIF's directory
+    std::string bvs_path;   // parameter table; empty when none was found
+    std::string bvs_places; // where it was looked for, said when none was found
+    std::string out_dir;    // empty: the CIF's directory
+
+    std::string table_path; // --table: one CSV table for the whole run; empty: none
 
     bool list = false;                   // print the atom listing
     bool calculate = true;               // run the calculation
@@ -97,6 +106,7 @@ struct BatchResult {
     double gii = 0;
     bool has_gii = false; // false without bond-valence parameters (NoBVS)
     double seconds = 0;
+    std::string table; // the file's rows of the run's table (CSV lines), when asked for
 };
 
 // "u,v,w" with three integers: the zone axis of the opposing-bond planes.
@@ -115,6 +125,14 @@ void ApplySettings(const BatchSettings& s, Model& m);
 // dialog's "Invalid Si : O bond length.").
 std::string ParseBondLimits(std::string_view text, std::vector<BondLimit>& limits);
 
+// The items of --charges ("Mg=2", "O=-2"; the option's text split at
+// commas) into oxidation numbers by element ("Mg" -> "2", "O" -> "-2"). An
+// oxidation number is a whole number other than 0, its sign before or after
+// the digits ("-2", "2-"). Returns an empty text or what is wrong with the
+// first bad item.
+std::string ParseCharges(const std::vector<std::string>& items,
+                         std::map<std::string, std::string>& charges);
+
 // "LABEL=R"; returns an empty text or what is wrong with it.
 std::string ParseAtomRadius(std::string_view text, AtomRadius& radius);
 
@@ -124,7 +142,10 @@ std::string ParseAtomRadius(std::string_view text, AtomRadius& radius);
 // search fails or a radius names no atom of the structure.
 bool SetCoordinationLimits(const BatchSettings& s, Model& m, MessageSink& msg);
 
-// The machine-readable record of one orientation's results.
+// The machine-readable record of one orientation's results (every key is
+// described in docs/json.md). The file Title.json puts "format":
+// "kevo21-results" and "version": 1 before both records and writes every
+// number within 1e-12 of zero as 0.
 nlohmann::ordered_json ResultsJson(const Model& m);
 
 // Adds the results of the coordination-geometry run to the central atoms of
@@ -132,6 +153,25 @@ nlohmann::ordered_json ResultsJson(const Model& m);
 // anion-centred one) and to their bonds. A value the reports print as
 // missing is null.
 void AddGeometryJson(nlohmann::ordered_json& orientation, const Model& m, bool cations);
+
+// Makes the --out folder with its parents when it does not exist yet;
+// returns an empty text, or the message saying why it cannot be made.
+std::string MakeOutputDirectory(const std::string& dir);
+
+// The run's table (--table): one tidy CSV table of every file, one row per
+// asymmetric atom per orientation. The columns (TableHeader): file,
+// orientation ("cation-centred" or "anion-centred"), label, elements, CN,
+// Kevo, EDEV, charge (the formal charge), Q (the charge received, with the
+// sign the reports print), BVS, MAPDL, AvDist, distortion (Baur), and the
+// structure's GII, CDEV and MAPD repeated on each row. Numbers are plain
+// numbers with "." (the decimals of the reports, no "%" or unit); a value
+// the reports print as "n/a" or "-" is an empty cell. Fields are separated
+// by "," and quoted as RFC 4180 asks; lines end in CR LF.
+std::string TableHeader();
+
+// The rows of one orientation's results (cations: cation-centred) of the
+// file given on the command line as path.
+std::string TableRows(const std::string& path, const Model& m, bool cations);
 
 // "Processing stopped by an unexpected error (" + what + "); the file is
 // skipped."
@@ -171,7 +211,11 @@ using FileProcessor =
 // cause (an exception included), is reported as that file's failure and the
 // next file is processed. Before anything is processed the run is refused
 // when output files would collide (OutputCollisions) or, when something is
-// calculated, the bond-valence table cannot be used (BvsTableProblem).
+// calculated, the bond-valence table cannot be used (BvsTableProblem; when
+// no table was found, bvs_places follows on the next line), so such a
+// problem is said once per run; then the --out folder is made
+// (MakeOutputDirectory). With table_path set, the table of the files done
+// is written at the end, completely or not at all.
 // Returns the exit status: 0 every file done, 1 some file failed, 2 the run
 // was refused.
 int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int jobs,

@@ -58,12 +58,16 @@ std::string UserDecimalSeparator() {
 // file named. Returns what went wrong, or an empty text.
 std::string ReadBondLimits(const std::string& name, const char* argv0, kevo::BatchSettings& s) {
     if (name == "default") {
-        const std::string path =
-            kevo::FindDataFile(kevo::DefaultBondLengthsFileName, ExecutableDir(argv0));
+        const std::string dir = ExecutableDir(argv0);
+        const std::string path = kevo::FindDataFile(kevo::DefaultBondLengthsFileName, dir);
         s.default_bond_lengths = kevo::ReadDefaultBondLengths(path);
-        if (!s.default_bond_lengths)
-            return "Cannot read the default bond-length table " +
-                   std::string(kevo::DefaultBondLengthsFileName) + ".";
+        if (!s.default_bond_lengths) {
+            std::string problem = "Cannot read the default bond-length table " +
+                                  std::string(kevo::DefaultBondLengthsFileName) + ".";
+            if (path.empty())
+                problem += "\n" + kevo::PlacesTriedText(kevo::DefaultBondLengthsFileName, dir);
+            return problem;
+        }
         return {};
     }
     const std::string cannot = "Cannot read the bond-limit file " + name + ".";
@@ -135,9 +139,22 @@ int main(int argc, char** argv) {
     atom_radius_opt->excludes("--exclude-zero-weight");
     app.add_option("--bvs", s.bvs_path,
                    "Bond-valence parameter file (default: bvsparm.cif in the current directory, "
-                   "beside the program, or in the installed data directory)");
+                   "beside the program, or in the installed data directory <bin>/../share/kevo21)");
     app.add_option("--out", s.out_dir,
-                   "Directory for the files written (default: the directory of each CIF file)");
+                   "Directory for the files written (default: the directory of each CIF file); "
+                   "made, with its parents, when it does not exist");
+    std::vector<std::string> charge_items;
+    app.add_option("--charges", charge_items,
+                   "Oxidation numbers by element for files that give none, e.g. "
+                   "Mg=2,Si=4,O=-2. A file's own charges (type loop, oxidation-number column, "
+                   "charge in the type symbol) win")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    app.add_option("--table", s.table_path,
+                   "Also write one CSV table for the whole run: a row per asymmetric atom, "
+                   "structure and orientation with file, orientation, label, elements, CN, Kevo, "
+                   "EDEV, charge, Q, BVS, MAPDL, AvDist, distortion and the structure's GII, CDEV "
+                   "and MAPD (\",\" separated, \".\" decimals, quoted as RFC 4180 asks)");
     bool only_detailed = false, only_summary = false, only_cation = false, only_anion = false;
     app.add_flag("--detailed", only_detailed,
                  "Write only the detailed reports (Title-CC-D.out, Title-AC-D.out; with "
@@ -152,7 +169,8 @@ int main(int argc, char** argv) {
     app.add_flag("--hide-zero-weight", s.omit,
                  "Leave zero-weight bonds out of the detailed reports (shown by default)");
     bool no_reports = false;
-    app.add_flag("--no-reports", no_reports, "Write no report or CSV file (useful with --json)");
+    app.add_flag("--no-reports", no_reports,
+                 "Write no report or CSV file; with --json or --table (or --list) only");
     app.add_flag("--json", s.json,
                  "Write Title.json: the results of the cation-centred and the anion-centred "
                  "calculation in machine-readable form");
@@ -201,7 +219,19 @@ int main(int argc, char** argv) {
             ->needs(geometry);
     app.add_option("-j,--jobs", jobs, "Number of files processed at the same time (default 1)")
         ->check(CLI::Range(1, 64));
-    CLI11_PARSE(app, argc, argv);
+    app.set_version_flag("--version", std::string("kevo21-batch ") + KEVO_VERSION);
+    app.footer("Exit status: 0 every file done; 1 some file failed (the other files are still "
+               "processed and written); 2 the run was refused before anything was written (a "
+               "bad option or value, input files whose results would overwrite each other, no "
+               "usable bond-valence table, an output folder that cannot be made).");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help and --version end with 0; a command line that cannot be
+        // understood refuses the run like any other bad value.
+        const int status = app.exit(e);
+        return status == 0 ? 0 : 2;
+    }
 
     if (*max_r_opt) s.MaxR = max_r;
     if (*max_h_opt) s.MaxH = max_h;
@@ -242,12 +272,20 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (std::string problem = kevo::ParseCharges(charge_items, s.read.element_charges);
+        !problem.empty()) {
+        Err(problem + "\n");
+        return 2;
+    }
+    if (charge_items.empty())
+        s.read.missing_charge_hint = "Or give the oxidation numbers by element with --charges, "
+                                     "for example --charges Mg=2,Si=4,O=-2.";
     if (std::string problem = kevo::ValidateSettings(s); !problem.empty()) {
         Err(problem + "\n");
         return 2;
     }
-    if (!s.out_dir.empty() && !std::filesystem::is_directory(s.out_dir)) {
-        Err("The output directory " + s.out_dir + " does not exist.\n");
+    if (no_reports && !s.json && !s.list && s.table_path.empty()) {
+        Err("--no-reports leaves nothing to write: add --json, --table or --list.\n");
         return 2;
     }
     // Without a narrowing option every report is written; --detailed and
@@ -263,8 +301,13 @@ int main(int argc, char** argv) {
     s.reports = !no_reports;
     s.decimal_separator = UserDecimalSeparator();
     // --list alone only lists; every other use calculates.
-    s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary);
-    if (s.calculate && s.bvs_path.empty()) s.bvs_path = kevo::FindBvsFile(ExecutableDir(argv[0]));
+    s.calculate = !(s.list && !s.json && !s.geometry && !only_detailed && !only_summary &&
+                    s.table_path.empty());
+    if (s.calculate && s.bvs_path.empty()) {
+        const std::string dir = ExecutableDir(argv[0]);
+        s.bvs_path = kevo::FindBvsFile(dir);
+        s.bvs_places = kevo::PlacesTriedText(kevo::BvsFileName, dir);
+    }
 
     StdConsole console;
     return kevo::RunBatch(files, s, jobs, console);

@@ -9,8 +9,10 @@ std::vector<std::string> DataFileCandidates(const std::string& name,
     namespace fs = std::filesystem;
     std::vector<std::string> paths;
     paths.push_back(name);
-    if (!executable_dir.empty()) paths.push_back((fs::path(executable_dir) / name).string());
-    paths.push_back((fs::path(KEVO_DATA_INSTALL_DIR) / name).string());
+    if (executable_dir.empty()) return paths;
+    const fs::path bin(executable_dir);
+    paths.push_back((bin / name).string());
+    paths.push_back((bin / KEVO_DATA_RELATIVE_DIR / name).lexically_normal().string());
     return paths;
 }
 
@@ -19,6 +21,19 @@ std::string FindDataFile(const std::string& name, const std::string& executable_
     for (const auto& p : DataFileCandidates(name, executable_dir))
         if (std::filesystem::is_regular_file(p, ec)) return p;
     return {};
+}
+
+std::string PlacesTriedText(const std::string& name, const std::string& executable_dir) {
+    const std::vector<std::string> paths = DataFileCandidates(name, executable_dir);
+    std::string text = "Looked for ";
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::error_code ec;
+        std::filesystem::path p = std::filesystem::absolute(paths[i], ec);
+        if (ec) p = paths[i];
+        if (i > 0) text += i + 1 == paths.size() ? " and " : ", ";
+        text += p.lexically_normal().string();
+    }
+    return text + ".";
 }
 
 std::vector<std::string> BvsFileCandidates(const std::string& executable_dir) {

@@ -469,7 +469,8 @@ struct Site {
 
 class Reader {
   public:
-    Reader(Model& m, MessageSink& msg, std::string_view contents) : m_(m), msg_(msg) {
+    Reader(Model& m, MessageSink& msg, std::string_view contents, const ReadOptions& options)
+        : m_(m), msg_(msg), options_(options) {
         raw_ = SplitLines(DecodeText(contents));
         raw_.emplace_back(" ");
         clean_.reserve(raw_.size());
@@ -484,6 +485,10 @@ class Reader {
         msg_.Show(text);
         return false;
     }
+    bool Fail(std::string_view text, std::string_view detail) {
+        msg_.ShowWithDetail(text, detail);
+        return false;
+    }
 
     bool CellItem(const std::string& line, std::string_view name, std::string& target, bool angle);
     bool CellItems(const std::string& line);
@@ -493,13 +498,17 @@ class Reader {
     bool AtomSites(std::size_t i);
     bool Header(std::size_t i, std::size_t& firstRow);
     bool StageRow(const std::string& row, std::vector<Site>& sites);
-    bool SiteCharge(const std::string& typeText, const std::string& row, double& value);
+    bool SiteCharge(const std::string& typeText, const std::string& symbol, const std::string& row,
+                    double& value, std::string& given);
+    std::string ChargeDetail(const std::string& label, const std::string& typeText,
+                             const std::string& symbol, const std::string& given) const;
     bool Complete(std::vector<Site>& sites);
     void RenameDuplicateLabels(std::vector<Site>& sites);
     void WarnAboutOccupancies(const std::vector<Site>& sites);
 
     Model& m_;
     MessageSink& msg_;
+    const ReadOptions& options_;
     std::vector<std::string> raw_;   // lines as stored
     std::vector<std::string> clean_; // the same lines cleaned
     bool numbered_ = false;          // operator ids come first
@@ -673,7 +682,7 @@ bool Reader::Header(std::size_t i, std::size_t& firstRow) {
         m_.NoBVS = true;
     }
     if (col_.x < 0 || col_.y < 0 || col_.z < 0) return Fail(cif_text::MissingCoordinate);
-    if (col_.occupancy < 0) return Fail(cif_text::Occupancies);
+    if (col_.occupancy < 0) return Fail(cif_text::Occupancies, cif_text::OccupancyColumnMissing);
     return true;
 }
 
@@ -723,19 +732,46 @@ bool Reader::AtomSites(std::size_t i) {
     return Complete(sites);
 }
 
-bool Reader::SiteCharge(const std::string& typeText, const std::string& row, double& value) {
+// The site's oxidation number: from the type loop, else from the
+// oxidation-number column or the type symbol; given is the text the file
+// gives for it (empty when the file gives none). Only a site to which the
+// file gives no charge takes the one supplied for its element.
+bool Reader::SiteCharge(const std::string& typeText, const std::string& symbol,
+                        const std::string& row, double& value, std::string& given) {
+    given.clear();
     if (typeLoop_) {
         const auto found = types_.find(typeText);
-        if (found == types_.end()) return false;
-        m_.Sgn = found->second.sign;
-        m_.Charge = found->second.digits;
-        value = found->second.value;
-        return true;
+        if (found != types_.end()) {
+            m_.Sgn = found->second.sign;
+            m_.Charge = found->second.digits;
+            value = found->second.value;
+            return true;
+        }
+    } else if (!typeCharges_ || col_.oxidation >= 0) {
+        // Type charges announced without a type loop: the site's own oxidation
+        // numbers, when it has them, rather than a list of another file.
+        const std::string text = col_.oxidation >= 0 ? NumberField(row, col_.oxidation) : typeText;
+        if (text.find_first_of("0123456789+-") != npos) {
+            given = text;
+            return ReadCharge(text, m_, value);
+        }
     }
-    // Type charges announced without a type loop: the site's own oxidation
-    // numbers, when it has them, rather than a list of another file.
-    if (typeCharges_ && col_.oxidation < 0) return false;
-    return ReadCharge(col_.oxidation >= 0 ? NumberField(row, col_.oxidation) : typeText, m_, value);
+    const auto supplied = options_.element_charges.find(symbol);
+    return supplied != options_.element_charges.end() && ReadCharge(supplied->second, m_, value);
+}
+
+// What the line after "Error reading charges." says about one site.
+std::string Reader::ChargeDetail(const std::string& label, const std::string& typeText,
+                                 const std::string& symbol, const std::string& given) const {
+    if (!given.empty())
+        return "The oxidation number of site " + label + " (" + given +
+               ") is zero or cannot be used.";
+    std::string detail =
+        "Site " + label + " (type symbol " + typeText + ") has no oxidation number";
+    if (!options_.element_charges.empty()) detail += ", and none was supplied for " + symbol;
+    detail += ". " + std::string(cif_text::ChargesHint);
+    if (!options_.missing_charge_hint.empty()) detail += " " + options_.missing_charge_hint;
+    return detail;
 }
 
 // Step 22: one file row into the staging rows, merged into the row above when
@@ -776,18 +812,26 @@ bool Reader::StageRow(const std::string& row, std::vector<Site>& sites) {
     // A negative occupancy is refused too: it would turn the sign of the
     // charge and so make a cation an anion.
     if (occupancyText.empty() || !occupancy || *occupancy < 0 || *occupancy > MaxAmount)
-        return Fail(cif_text::Occupancies);
+        return Fail(cif_text::Occupancies,
+                    "The occupancy of site " + label + " (" + occupancyText +
+                        ") cannot be used; 1.0 is the value for fully occupied sites.");
     site.occupancy = *occupancy;
     Cell(s, ColOccupancy) = FF("0.000", *occupancy);
     Cell(s, ColPopulation) = Cell(s, ColOccupancy) + "." + symbol;
 
     double oxidation = 0;
-    if (!SiteCharge(typeText, row, oxidation)) return Fail(cif_text::Charges);
+    std::string given;
+    if (!SiteCharge(typeText, symbol, row, oxidation, given))
+        return Fail(cif_text::Charges, ChargeDetail(label, typeText, symbol, given));
     const std::string sign = m_.Sgn;
     const double charge = oxidation * *occupancy;
     const std::string magnitude = FF("0.000", charge);
-    if (!std::isfinite(charge) || magnitude == "0.000" || std::fabs(charge) > MaxAmount)
-        return Fail(cif_text::Charges); // a zero charge, however written, or an absurd one
+    // A zero charge, however written, or an absurd one; the line after the
+    // message names the site when its oxidation number itself is zero.
+    if (!std::isfinite(charge) || magnitude == "0.000" || std::fabs(charge) > MaxAmount) {
+        if (given.empty() || FF("0.000", oxidation) != "0.000") return Fail(cif_text::Charges);
+        return Fail(cif_text::Charges, ChargeDetail(label, typeText, symbol, given));
+    }
     site.anion = sign == "-";
     std::string species = symbol;
     if (species.size() < 3) species.append(3 - species.size(), ' ');
@@ -974,9 +1018,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool ReadText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg,
-              Clock::time_point start) {
+              const ReadOptions& options, Clock::time_point start) {
     BeginRead(m, path);
-    Reader reader(m, msg, contents);
+    Reader reader(m, msg, contents, options);
     if (!reader.Run()) {
         ForgetStructure(m);
         return false;
@@ -989,11 +1033,12 @@ bool ReadText(std::string_view contents, const std::string& path, Model& m, Mess
 
 } // namespace
 
-bool ReadCifText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg) {
-    return ReadText(contents, path, m, msg, Clock::now());
+bool ReadCifText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg,
+                 const ReadOptions& options) {
+    return ReadText(contents, path, m, msg, options, Clock::now());
 }
 
-bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg) {
+bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg, const ReadOptions& options) {
     const auto start = Clock::now(); // reading the file counts into the time
     std::error_code failure;
     std::string bytes;
@@ -1015,7 +1060,7 @@ bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg) {
         msg.Show(std::string(cif_text::CannotOpenPrefix) + path + ": " + failure.message());
         return false;
     }
-    return ReadText(bytes, path, m, msg, start);
+    return ReadText(bytes, path, m, msg, options, start);
 }
 
 void OpenCancelled(Model& m) {

@@ -36,6 +36,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,10 +60,26 @@ inline constexpr std::string_view MissingSymbol =
 inline constexpr std::string_view MissingCoordinate =
     "Missing atom coordinate in the _atom_site section.";
 inline constexpr std::string_view Occupancies = "Error reading occupancies.";
+// The detail of Occupancies when the atom-site loop has no occupancy column
+// (a site whose occupancy cannot be used gets "The occupancy of site " +
+// label + " (" + text + ") cannot be used; 1.0 is the value for fully
+// occupied sites.").
+inline constexpr std::string_view OccupancyColumnMissing =
+    "The _atom_site_occupancy column is missing: add it to the atom-site loop, with 1.0 for "
+    "fully occupied sites.";
 inline constexpr std::string_view StandardDeviationsPrefix =
     "Error reading standard deviations at line ";
 inline constexpr std::string_view CoordinatesPrefix = "Error reading atom coordinates - ";
 inline constexpr std::string_view Charges = "Error reading charges.";
+// The detail of Charges for the first site without an oxidation number:
+// "Site " + label + " (type symbol " + type + ") has no oxidation number. " +
+// ChargesHint (ChargesSuppliedMissing before the hint when charges were
+// supplied by element but not for this one).
+inline constexpr std::string_view ChargesHint =
+    "Add _atom_type_oxidation_number or write the charge in the type symbol (Mg2+).";
+// The detail of Charges for a site whose oxidation number is zero or cannot
+// be used: "The oxidation number of site " + label + " (" + text + ") is zero
+// or cannot be used."
 inline constexpr std::string_view NoOperators = "No symmetry operators found.";
 inline constexpr std::string_view NoAtomSites = "No atom sites found in the file.";
 inline constexpr std::string_view TooManySites =
@@ -76,15 +93,29 @@ inline constexpr std::string_view DuplicateLabelPrefix = "Duplicate atom site la
 inline constexpr std::string_view OccupancyAboveOnePrefix = "Site ";
 } // namespace cif_text
 
+// What a caller adds to what the file says.
+struct ReadOptions {
+    // Oxidation numbers by element symbol ("Mg" -> "2", "O" -> "-2"), for the
+    // sites to which the file gives none (no type charge, no oxidation-number
+    // value, no charge in the type symbol). The file's own charges win; a
+    // site whose element is not named here still fails.
+    std::map<std::string, std::string> element_charges;
+    // Said after the hint of a site without an oxidation number (the batch
+    // program names its option for element_charges).
+    std::string missing_charge_hint;
+};
+
 // Reads the file at path into the model; every problem is shown through msg.
 // A file that cannot be read shows "Cannot open file " + path + ": " + the
 // system's reason. Returns true when the structure is loaded.
-bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg);
+bool ReadCifFile(const std::string& path, Model& m, MessageSink& msg,
+                 const ReadOptions& options = {});
 
 // As ReadCifFile for contents already in memory (the raw bytes of the file);
 // path gives Title and OutPath. Returns true when the structure is loaded.
 // The "Missing atom symbol..." warning does not stop reading.
-bool ReadCifText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg);
+bool ReadCifText(std::string_view contents, const std::string& path, Model& m, MessageSink& msg,
+                 const ReadOptions& options = {});
 
 // What "Open..." does when the file dialog is cancelled: the three settings
 // reset before the dialog and the settings reset after reading; the loaded

@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
 #include <exception>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "calc/bond_valence.h"
 #include "calc/coordination.h"
 #include "calc/pipeline.h"
 #include "model/cif_reader.h"
@@ -88,17 +91,26 @@ class TOstrel::Messages : public MessageSink {
   public:
     explicit Messages(TOstrel& window) : window_(window) {}
     void Show(std::string_view text) override {
+        WithNormalCursor([&] { window_.seams_->ShowMessage(&window_, FromStd(text)); });
+    }
+    // The detail is the informative text of the same box.
+    void ShowWithDetail(std::string_view text, std::string_view detail) override {
+        WithNormalCursor(
+            [&] { window_.seams_->ShowDetailedMessage(&window_, FromStd(text), FromStd(detail)); });
+    }
+
+  private:
+    template <typename F> static void WithNormalCursor(F&& show) {
         int waiting = 0;
         while (QApplication::overrideCursor() != nullptr) {
             QApplication::restoreOverrideCursor();
             ++waiting;
         }
-        window_.seams_->ShowMessage(&window_, FromStd(text));
+        show();
         for (int i = 0; i < waiting; ++i)
             QApplication::setOverrideCursor(Qt::WaitCursor);
     }
 
-  private:
     TOstrel& window_;
 };
 
@@ -483,11 +495,38 @@ void TOstrel::dropEvent(QDropEvent* event) {
 
 // --- Calculation and settings -------------------------------------------------------------
 
+namespace {
+
+// Passes every message on; the one that says no parameter table was found
+// gets the places that were tried as its detail.
+class TableNotFound : public MessageSink {
+  public:
+    TableNotFound(MessageSink& to, std::string places) : to_(to), places_(std::move(places)) {}
+    void Show(std::string_view text) override {
+        if (text == BvsFileErrorMessage(""))
+            to_.ShowWithDetail(text, places_);
+        else
+            to_.Show(text);
+    }
+    void ShowWithDetail(std::string_view text, std::string_view detail) override {
+        to_.ShowWithDetail(text, detail);
+    }
+
+  private:
+    MessageSink& to_;
+    std::string places_;
+};
+
+} // namespace
+
 bool TOstrel::RunCalculation() {
     if (!StructureLoaded(*model_)) return false;
     WaitCursor wait;
     View view(*this);
-    return Calculate(*model_, *messages_, {seams_->BvsPath()}, &view);
+    const std::string bvs = seams_->BvsPath();
+    if (!bvs.empty()) return Calculate(*model_, *messages_, {bvs}, &view);
+    TableNotFound messages(*messages_, seams_->BvsPlacesTried());
+    return Calculate(*model_, messages, {bvs}, &view);
 }
 
 void TOstrel::CalculateButtonClick() {

@@ -70,6 +70,13 @@ void WindowSeams::ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+void WindowSeams::ShowDetailedMessage(QWidget* parent, const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle), text, QMessageBox::Ok,
+                    parent);
+    box.setInformativeText(detail);
+    box.exec();
+}
+
 bool WindowSeams::RunSettingsDialog(QWidget* parent, Model& m) {
     TBondsDialog dialog(m, *this, parent);
     return dialog.exec() == BondsDialogOK;
@@ -82,6 +89,10 @@ int WindowSeams::RunManualCoordinationDialog(QWidget* parent, Model& m) {
 
 std::string WindowSeams::BvsPath() {
     return FindBvsFile(ProgramDirectory());
+}
+
+std::string WindowSeams::BvsPlacesTried() {
+    return PlacesTriedText(BvsFileName, ProgramDirectory());
 }
 
 std::string WindowSeams::DefaultBondLengthsPath() {

@@ -42,6 +42,9 @@ class WindowSeams {
     virtual std::optional<SaveChoice> SaveFileName(QWidget* parent, const SaveRequest& request);
     // A modal message box with one sentence and an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& text);
+    // The same box with a detail (what is missing and how to mend it) as its
+    // informative text below the sentence.
+    virtual void ShowDetailedMessage(QWidget* parent, const QString& text, const QString& detail);
     // The calculation settings dialog, modal; true when it closed with OK.
     virtual bool RunSettingsDialog(QWidget* parent, Model& m);
     // The manual coordination dialog, modal over the settings dialog; its
@@ -50,6 +53,9 @@ class WindowSeams {
     // The bond-valence parameter table: the current directory, beside the
     // program, then the installed data directory; empty when none is found.
     virtual std::string BvsPath();
+    // Where BvsPath looked ("Looked for ... and ..."), said below the message
+    // when no table was found.
+    virtual std::string BvsPlacesTried();
     // The default bond-length table, looked for in the same places.
     virtual std::string DefaultBondLengthsPath();
     // The decimal separator of the user's locale (it chooses the CSV field

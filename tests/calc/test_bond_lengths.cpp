@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -188,8 +189,15 @@ TEST(DataFiles, CurrentDirectoryThenBesideTheProgramThenInstalled) {
     ASSERT_EQ(paths.size(), 3u);
     EXPECT_EQ(paths[0], "default-bond-lengths.txt");
     EXPECT_EQ(paths[1], "/opt/kevo/bin/default-bond-lengths.txt");
-    EXPECT_EQ(paths[2], KEVO_DATA_INSTALL_DIR "/default-bond-lengths.txt");
-    EXPECT_EQ(BvsFileCandidates("").size(), 2u);
+    // The installed data folder is found from the program, wherever the tree
+    // was installed or moved to.
+    EXPECT_EQ(paths[2], "/opt/kevo/share/kevo21/default-bond-lengths.txt");
+    EXPECT_EQ(std::string(KEVO_DATA_RELATIVE_DIR), "../share/kevo21");
+    EXPECT_EQ(BvsFileCandidates("/moved/tree/bin")[2], "/moved/tree/share/kevo21/bvsparm.cif");
+    EXPECT_EQ(BvsFileCandidates("").size(), 1u);
+    EXPECT_EQ(PlacesTriedText(BvsFileName, "/opt/kevo/bin"),
+              "Looked for " + (std::filesystem::current_path() / BvsFileName).string() +
+                  ", /opt/kevo/bin/bvsparm.cif and /opt/kevo/share/kevo21/bvsparm.cif.");
     EXPECT_EQ(FindDataFile(DefaultBondLengthsFileName, KEVO_SOURCE_DIR "/data"), kTablePath);
     EXPECT_EQ(FindDataFile("no-such-table.txt", KEVO_SOURCE_DIR "/data"), "");
 }

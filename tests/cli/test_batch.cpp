@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,9 +37,19 @@ TEST(Batch, JsonRecordOfBothOrientations) {
     ASSERT_TRUE(r.ok) << r.messages;
     EXPECT_EQ(r.atoms, 8);
 
-    auto j = nlohmann::ordered_json::parse(
-        ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json"));
+    const std::string text = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    auto j = nlohmann::ordered_json::parse(text);
+    // The record says what it is before anything else.
+    EXPECT_EQ(text.rfind("{\n  \"format\": \"kevo21-results\",\n  \"version\": 1,\n", 0), 0u)
+        << text.substr(0, 80);
     EXPECT_EQ(j["Title"], "halite_NaCl_COD1000041");
+    // Halite gives every charge back exactly; the rounding noise of the sums
+    // (3e-14) is written 0, and no number is written -0.0.
+    EXPECT_EQ(j["cation_centred"]["globals"]["CDEV"].dump(), "0");
+    EXPECT_EQ(j["cation_centred"]["cations"][0]["MAPDLig"].dump(), "0");
+    EXPECT_EQ(text.find("-0.0,"), std::string::npos);
+    EXPECT_EQ(text.find("e-1"), std::string::npos);
+    EXPECT_EQ(text.find("e-2"), std::string::npos);
     for (const char* side : {"cation_centred", "anion_centred"}) {
         SCOPED_TRACE(side);
         const auto& o = j[side];
@@ -59,6 +71,32 @@ TEST(Batch, JsonRecordOfBothOrientations) {
     EXPECT_NEAR(j["cation_centred"]["anions"][0]["QA"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["anion_centred"]["anions"][0]["QX"].get<double>(), 1.0, 1e-12);
     EXPECT_NEAR(j["cation_centred"]["cations"][0]["QX"].get<double>(), -1.0, 1e-12);
+}
+
+// One model serves every file of a run. The cation-centred record of the
+// second file once carried the anion-centred MAPD values of the first.
+TEST(Batch, JsonRecordHoldsNothingOfAnEarlierFile) {
+    const std::string spinel = KEVO_SOURCE_DIR "/examples/spinel_MgAl2O4_AMCSD0004465.cif";
+    const std::string halite = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    BatchSettings s;
+    s.json = true;
+    s.reports = false;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = TempDir("json-alone").string();
+    StringConsole alone;
+    ASSERT_EQ(RunBatch({halite}, s, 1, alone), 0) << alone.err;
+    const std::string first = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    s.out_dir = TempDir("json-after").string();
+    StringConsole after;
+    ASSERT_EQ(RunBatch({spinel, halite}, s, 1, after), 0) << after.err;
+    const std::string second = ReadFile(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json");
+    EXPECT_EQ(second, first);
+
+    const auto j = nlohmann::ordered_json::parse(second);
+    EXPECT_TRUE(j["cation_centred"]["globals"]["DevQXAC"].is_null());
+    EXPECT_TRUE(j["cation_centred"]["globals"]["DevQAAC"].is_null());
+    EXPECT_TRUE(j["anion_centred"]["globals"]["DevQXAC"].is_number());
+    EXPECT_TRUE(j["anion_centred"]["globals"]["DevQXCC"].is_number());
 }
 
 std::vector<std::string> Listing(const fs::path& dir) {
@@ -150,7 +188,7 @@ TEST(Batch, SettingsAreValidatedAndApplied) {
              s.MaxR = 5.01;
              return s;
          }(),
-         "Maximum coordination radius too high."},
+         "Maximum coordination radius too high. (at most 5.0 Å)"},
         {"negative radius",
          [] {
              BatchSettings s;
@@ -202,6 +240,96 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_FALSE(WriteFileAtomically(target.string(), "new", error));
     EXPECT_EQ(error.rfind("Cannot write " + target.string() + ": ", 0), 0u) << error;
     EXPECT_EQ(ReadFile(target), "old");
+}
+
+TEST(Batch, ChargesByElement) {
+    const struct {
+        std::vector<std::string> items;
+        std::map<std::string, std::string> charges;
+        std::string problem;
+    } cases[] = {
+        {{"Mg=2", "Si=4", "O=-2"}, {{"Mg", "2"}, {"Si", "4"}, {"O", "-2"}}, ""},
+        {{"Mg=+2", "O=2-", "Fe=3+"}, {{"Mg", "2"}, {"O", "-2"}, {"Fe", "3"}}, ""},
+        {{"Mg=0"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=0\"."},
+        {{"Mg=2.5"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=2.5\"."},
+        {{"Mg"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg\"."},
+        {{"=2"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"=2\"."},
+        {{"Mg=--2"},
+         {},
+         "--charges takes ELEMENT=OXIDATION NUMBER items such as Mg=2,O=-2, not "
+         "\"Mg=--2\"."},
+        {{"mg=2"}, {}, "--charges: mg is not a valid chemical symbol."},
+        {{"Mg=2", "Mg=3"}, {{"Mg", "2"}}, "--charges names Mg twice."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.items.front());
+        std::map<std::string, std::string> charges;
+        EXPECT_EQ(ParseCharges(c.items, charges), c.problem);
+        if (c.problem.empty()) {
+            EXPECT_EQ(charges, c.charges);
+        }
+    }
+
+    // A file without oxidation numbers is read with the ones supplied.
+    auto m = Model::Create();
+    BatchSettings s;
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.json = true;
+    s.reports = false;
+    s.out_dir = TempDir("charges").string();
+    const std::string file = KEVO_TEST_DATA_DIR "/cif/periclase-no-charges.cif";
+    BatchResult r = ProcessFile(file, s, *m);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, file + ": Error reading charges.\n" + file +
+                              ": Site Mg1 (type symbol Mg) has no oxidation number. Add "
+                              "_atom_type_oxidation_number or write the charge in the type "
+                              "symbol (Mg2+).\n");
+    ASSERT_EQ(ParseCharges({"Mg=2", "O=-2"}, s.read.element_charges), "");
+    r = ProcessFile(file, s, *m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(m->AC[1].effcharge, 2.0);
+    EXPECT_EQ(m->AA[1].effcharge, -2.0);
+    EXPECT_TRUE(r.has_gii);
+}
+
+// --out names a folder that need not exist: it is made, with its parents,
+// once the run is not refused; a refused run makes nothing.
+TEST(Batch, OutFolderIsMadeWithItsParents) {
+    const fs::path dir = TempDir("out-folder");
+    const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    BatchSettings s;
+    s.json = true;
+    s.reports = false;
+    s.out_dir = (dir / "refused" / "run").string();
+    StringConsole refused;
+    EXPECT_EQ(RunBatch({example}, s, 1, refused), 2); // no table
+    EXPECT_FALSE(fs::exists(dir / "refused"));
+
+    s.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    s.out_dir = (dir / "results" / "2024" / "run").string();
+    StringConsole console;
+    EXPECT_EQ(RunBatch({example}, s, 1, console), 0) << console.err;
+    EXPECT_TRUE(fs::is_regular_file(dir / "results/2024/run/halite_NaCl_COD1000041.json"));
+
+    // A file where a folder should be.
+    std::ofstream(dir / "taken") << "in the way\n";
+    s.out_dir = (dir / "taken" / "run").string();
+    StringConsole blocked;
+    EXPECT_EQ(RunBatch({example}, s, 1, blocked), 2);
+    EXPECT_EQ(blocked.err.rfind("Cannot create the output directory " + s.out_dir + ": ", 0), 0u)
+        << blocked.err;
 }
 
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
@@ -469,6 +597,27 @@ TEST(Batch, GeometryInTheJsonRecord) {
     EXPECT_EQ(j["anion_centred"]["anions"][0]["IdealPolyhedron"], "dumb-bell");
     EXPECT_FALSE(j["anion_centred"]["cations"][0].contains("PolVolume"));
     EXPECT_FALSE(j["cation_centred"]["anions"][0].contains("PolVolume"));
+
+    // Every key the record holds is documented for the scripts that read it.
+    const std::string documented = ReadFile(KEVO_SOURCE_DIR "/docs/json.md");
+    std::vector<std::string> keys;
+    std::function<void(const nlohmann::ordered_json&)> collect =
+        [&](const nlohmann::ordered_json& value) {
+            if (value.is_object()) {
+                for (const auto& [key, item] : value.items()) {
+                    keys.push_back(key);
+                    collect(item);
+                }
+            } else if (value.is_array()) {
+                for (const auto& item : value)
+                    collect(item);
+            }
+        };
+    collect(j);
+    EXPECT_GT(keys.size(), 60u);
+    for (const std::string& key : keys)
+        EXPECT_NE(documented.find("`" + key + "`"), std::string::npos)
+            << key << " is not in docs/json.md";
 }
 
 // A polyhedron of at most 50 ligands never reaches the face limit, so the

@@ -101,7 +101,7 @@ TEST(BatchLimits, AtomRadii) {
         const char* problem;
     } cases[] = {
         {5.0, ""},
-        {5.01, "--atom-radius Si: Maximum coordination radius too high."},
+        {5.01, "--atom-radius Si: Maximum coordination radius too high. (at most 5.0 Å)"},
         {0, "--atom-radius Si: Invalid Maximum coordination radius."},
     };
     for (const auto& c : cases) {

@@ -66,8 +66,17 @@ TEST(Robustness, HostileFiles) {
         std::string bvs = kShippedTable;
         bool noBvs = false; // results without bond-valence sums
     } cases[] = {
-        {"occupancy-huge.cif", {"Error reading occupancies."}, false, {}},
-        {"oxidation-huge.cif", {"Error reading charges."}, false, {}},
+        {"occupancy-huge.cif",
+         {"Error reading occupancies.",
+          "The occupancy of site Na1 (1e308) cannot be used; 1.0 is the value for fully "
+          "occupied sites."},
+         false,
+         {}},
+        {"oxidation-huge.cif",
+         {"Error reading charges.", "The oxidation number of site Cl1 (Cl1" +
+                                        std::string(120, '0') + "-) is zero or cannot be used."},
+         false,
+         {}},
         {"operator-product.cif", {"Invalid symmetry operator: x*y,y,z"}, false, {}},
         {"operator-zero.cif", {"Invalid symmetry operator: 0,0,0"}, false, {}},
         {"operator-translation-huge.cif", {"Invalid symmetry operator: x,y,z+1e308"}, false, {}},
@@ -185,17 +194,20 @@ TEST(Robustness, BatchGoesOnAfterAFailingFile) {
     };
     StringConsole console;
     EXPECT_EQ(RunBatch({refused, throwing, good}, s, 1, console, process), 1);
-    EXPECT_EQ(console.err, refused + ": Error reading occupancies.\n" + throwing +
+    EXPECT_EQ(console.err, refused + ": Error reading occupancies.\n" + refused +
+                               ": The occupancy of site Na1 (1e308) cannot be used; 1.0 is the "
+                               "value for fully occupied sites.\n" +
+                               throwing +
                                ": Processing stopped by an unexpected error ('INF' is not a valid "
                                "floating point value); the file is skipped.\n"
-                               "1 files done, 2 failed\n");
+                               "1 file done, 2 failed\n");
     EXPECT_EQ(console.out.rfind(good + ": 8 atoms, GII 0.01, ", 0), 0u) << console.out;
     EXPECT_TRUE(fs::is_regular_file(fs::path(s.out_dir) / "halite_NaCl_COD1000041.json"));
 
     // The same with two workers.
     StringConsole parallel;
     EXPECT_EQ(RunBatch({throwing, refused, good}, s, 2, parallel, process), 1);
-    EXPECT_NE(parallel.err.find("1 files done, 2 failed\n"), std::string::npos) << parallel.err;
+    EXPECT_NE(parallel.err.find("1 file done, 2 failed\n"), std::string::npos) << parallel.err;
 }
 
 TEST(Robustness, BatchRefusesAnUnusableParameterTable) {
@@ -215,6 +227,13 @@ TEST(Robustness, BatchRefusesAnUnusableParameterTable) {
         EXPECT_EQ(console.err, message);
         EXPECT_TRUE(fs::is_empty(s.out_dir));
     }
+    // When no table was found, where it was looked for follows, once.
+    s.bvs_path.clear();
+    s.bvs_places = "Looked for /a/bvsparm.cif and /b/bvsparm.cif.";
+    StringConsole places;
+    EXPECT_EQ(RunBatch({good, good + "x"}, s, 1, places), 2);
+    EXPECT_EQ(places.err, "Cannot open the bond-valence parameter file bvsparm.cif.\nLooked for "
+                          "/a/bvsparm.cif and /b/bvsparm.cif.\n");
     // Listing only needs no table.
     s.bvs_path.clear();
     s.calculate = false;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -863,14 +864,25 @@ TEST(CifReader, ASecondFileLeavesNothingOfTheFirst) {
 
 // --- Charges ---------------------------------------------------------------------------
 
+// One column of the staging rows 1.. (3: the charge, 9: the species list).
+std::vector<std::string> StagingColumn(const Model& m, std::size_t column) {
+    std::vector<std::string> cells;
+    for (std::size_t i = 1; i < m.SG1.size(); ++i)
+        cells.push_back(m.SG1[i][column]);
+    return cells;
+}
+
+// A file and the charge and species list of each staging row it gives.
+struct ChargeCase {
+    const char* name;
+    Cif cif;
+    std::vector<std::string> charges; // column 3 of rows 1..
+    std::vector<std::string> species; // column 9 of rows 1..
+};
+
 TEST(CifReader, Charges) {
     const std::string typeLoop = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\n";
-    const struct {
-        const char* name;
-        Cif cif;
-        std::vector<std::string> charges; // column 3 of rows 1..
-        std::vector<std::string> species; // column 9 of rows 1..
-    } cases[] = {
+    const ChargeCase cases[] = {
         {"type symbols", Cif{}, {"3.000", "-2.000"}, {"Fe 3 1.000", "O  -2 1.000"}},
         {"bare signs",
          Cif{.rows = "Na1 Na+ 0 0 0 1\nCl1 Cl- 0.5 0.5 0.5 1\n"},
@@ -923,13 +935,122 @@ TEST(CifReader, Charges) {
         SCOPED_TRACE(c.name);
         const Result r = Read(*m, c.cif.Text());
         ASSERT_TRUE(r.ok) << (r.messages.empty() ? "" : r.messages.front());
-        std::vector<std::string> charges, species;
-        for (std::size_t i = 1; i < m->SG1.size(); ++i) {
-            charges.push_back(m->SG1[i][3]);
-            species.push_back(m->SG1[i][9]);
-        }
-        EXPECT_EQ(charges, c.charges);
-        EXPECT_EQ(species, c.species);
+        EXPECT_EQ(StagingColumn(*m, 3), c.charges);
+        EXPECT_EQ(StagingColumn(*m, 9), c.species);
+    }
+}
+
+ReadOptions Supplied(std::map<std::string, std::string> charges) {
+    ReadOptions options;
+    options.element_charges = std::move(charges);
+    return options;
+}
+
+// "Error reading charges." and "Error reading occupancies." keep their
+// sentence; the detail below it names the first site at fault and says how
+// to mend the file.
+TEST(CifReader, ChargeAndOccupancyRefusalsSayWhatIsMissing) {
+    const std::string hint =
+        "Add _atom_type_oxidation_number or write the charge in the type symbol (Mg2+).";
+    const struct {
+        const char* name;
+        Cif cif;
+        ReadOptions options;
+        std::string text, detail;
+    } cases[] = {
+        {"type symbols without charges",
+         Cif{.rows = "Mg1 Mg 0.1 0.2 0.3 1.0\nO1 O 0.4 0.5 0.6 1.0\n"},
+         {},
+         "Error reading charges.",
+         "Site Mg1 (type symbol Mg) has no oxidation number. " + hint},
+        {"the first site without one",
+         Cif{.rows = "Mg1 Mg2+ 0.1 0.2 0.3 1.0\nSi1 Si 0.7 0.2 0.3 1.0\nO1 O 0.4 0.5 0.6 1.0\n"},
+         {},
+         "Error reading charges.",
+         "Site Si1 (type symbol Si) has no oxidation number. " + hint},
+        {"unknown oxidation number",
+         Cif{.header = WithOxidation, .rows = "Fe1 Fe 0.1 0.2 0.3 1.0 ?\n"},
+         {},
+         "Error reading charges.",
+         "Site Fe1 (type symbol Fe) has no oxidation number. " + hint},
+        {"type loop without the site's type",
+         Cif{.types = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\nFe3+ 3\n"},
+         {},
+         "Error reading charges.",
+         "Site O1 (type symbol O2-) has no oxidation number. " + hint},
+        {"supplied charges that leave an element out",
+         Cif{.rows = "Mg1 Mg 0.1 0.2 0.3 1.0\nO1 O 0.4 0.5 0.6 1.0\n"}, Supplied({{"Mg", "2"}}),
+         "Error reading charges.",
+         "Site O1 (type symbol O) has no oxidation number, and none was supplied for O. " + hint},
+        {"oxidation number 0",
+         Cif{.header = WithOxidation, .rows = "Fe1 Fe 0.1 0.2 0.3 1.0 0\n"},
+         {},
+         "Error reading charges.",
+         "The oxidation number of site Fe1 (0) is zero or cannot be used."},
+        {"oxidation number 0.0, not taken from the supplied ones",
+         Cif{.header = WithOxidation, .rows = "Fe1 Fe 0.1 0.2 0.3 1.0 0.0\n"},
+         Supplied({{"Fe", "3"}}), "Error reading charges.",
+         "The oxidation number of site Fe1 (0.0) is zero or cannot be used."},
+        {"no occupancy column",
+         Cif{.header = ReplaceAll(Cif{}.header, "_atom_site_occupancy\n", ""),
+             .rows = "Fe1 Fe3+ 0.1 0.2 0.3\n"},
+         {},
+         "Error reading occupancies.",
+         "The _atom_site_occupancy column is missing: add it to the atom-site loop, with 1.0 "
+         "for fully occupied sites."},
+        {"occupancy unknown",
+         Cif{.rows = "Fe1 Fe3+ 0.1 0.2 0.3 ?\n"},
+         {},
+         "Error reading occupancies.",
+         "The occupancy of site Fe1 (?) cannot be used; 1.0 is the value for fully occupied "
+         "sites."},
+    };
+    auto m = Model::Create();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingSink sink;
+        EXPECT_FALSE(ReadCifText(c.cif.Text(), "/data/test.cif", *m, sink, c.options));
+        EXPECT_EQ(sink.texts, std::vector<std::string>{c.text});
+        EXPECT_EQ(sink.details, std::vector<std::string>{c.detail});
+        EXPECT_FALSE(StructureLoaded(*m));
+    }
+}
+
+// Oxidation numbers supplied by element reach only the sites to which the
+// file gives none.
+TEST(CifReader, SuppliedChargesFillWhatTheFileLacks) {
+    const std::string typeLoop = "loop_\n_atom_type_symbol\n_atom_type_oxidation_number\n";
+    const ReadOptions supplied = Supplied({{"Fe", "2"}, {"O", "-2"}, {"Mg", "2"}});
+    const ChargeCase cases[] = {
+        {"type symbols without charges",
+         Cif{.rows = "Fe1 Fe 0.1 0.2 0.3 0.5\nO1 O 0.4 0.5 0.6 1.0\n"},
+         {"1.000", "-2.000"},
+         {"Fe 2 0.500", "O  -2 1.000"}},
+        {"charges in the type symbols win",
+         Cif{},
+         {"3.000", "-2.000"},
+         {"Fe 3 1.000", "O  -2 1.000"}},
+        {"the oxidation-number column wins",
+         Cif{.header = WithOxidation, .rows = "Fe1 Fe 0.1 0.2 0.3 1 3\nO1 O 0.4 0.5 0.6 1 .\n"},
+         {"3.000", "-2.000"},
+         {"Fe 3 1.000", "O  -2 1.000"}},
+        {"the type loop wins for the types it lists",
+         Cif{.types = typeLoop + "Fe3+ 3\n"},
+         {"3.000", "-2.000"},
+         {"Fe 3 1.000", "O  -2 1.000"}},
+        {"a mixed site",
+         Cif{.rows = "Fe1 Fe 0.1 0.2 0.3 0.5\nMg1 Mg 0.1 0.2 0.3 0.5\nO1 O 0.4 0.5 0.6 1\n"},
+         {"2.000", "-2.000"},
+         {"Fe 2 0.500,Mg 2 0.500", "O  -2 1.000"}},
+    };
+    auto m = Model::Create();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingSink sink;
+        ASSERT_TRUE(ReadCifText(c.cif.Text(), "/data/test.cif", *m, sink, supplied))
+            << (sink.texts.empty() ? "" : sink.texts.front());
+        EXPECT_EQ(StagingColumn(*m, 3), c.charges);
+        EXPECT_EQ(StagingColumn(*m, 9), c.species);
     }
 }
 

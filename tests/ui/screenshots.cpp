@@ -60,6 +60,9 @@ class ScriptedSeams : public kevo::WindowSeams {
     void ShowMessage(QWidget* /*parent*/, const QString& text) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
+    void ShowDetailedMessage(QWidget* parent, const QString& text, const QString& detail) override {
+        ShowMessage(parent, text + QStringLiteral("\n") + detail);
+    }
     std::string BvsPath() override { return KEVO_SOURCE_DIR "/data/bvsparm.cif"; }
     std::string DefaultBondLengthsPath() override {
         return KEVO_SOURCE_DIR "/data/default-bond-lengths.txt";

@@ -28,6 +28,7 @@
 #include <memory>
 
 #include "batch.h"
+#include "calc/bvs_file.h"
 #include "calc/pipeline.h"
 #include "model/cif_reader.h"
 #include "model/model.h"
@@ -116,6 +117,8 @@ class TestMainWindow : public QObject {
     void saveAsDetailedWritesTheMemoText();
     void failedSaveKeepsTheFileAndTheMemo();
     void brokenFileLeavesTheStartUpState();
+    void missingChargesAndOccupanciesAreExplained();
+    void missingParameterTableSaysWhereItLooked();
     void cancelledOpenChangesNothing();
     void settingsButtonRunsTheSearch();
     void geometryButtonRoundTrip();
@@ -631,6 +634,46 @@ void TestMainWindow::brokenFileLeavesTheStartUpState() {
     QVERIFY(!window_->OpenCifFile(QDir(dir_->path()).filePath(QStringLiteral("none.cif"))));
     QCOMPARE(seams_->messages.size(), 1);
     QVERIFY(seams_->messages.constFirst().startsWith(QStringLiteral("Cannot open file ")));
+}
+
+// The sentence of the box stays as it was; what is missing and how to mend
+// the file is its informative text.
+void TestMainWindow::missingChargesAndOccupanciesAreExplained() {
+    const struct {
+        const char* file;
+        const char* text;
+        const char* detail;
+    } cases[] = {
+        {"periclase-no-charges.cif", "Error reading charges.",
+         "Site Mg1 (type symbol Mg) has no oxidation number. Add _atom_type_oxidation_number or "
+         "write the charge in the type symbol (Mg2+)."},
+        {"periclase-no-occupancy.cif", "Error reading occupancies.",
+         "The _atom_site_occupancy column is missing: add it to the atom-site loop, with 1.0 for "
+         "fully occupied sites."},
+    };
+    for (const auto& c : cases) {
+        seams_->messages.clear();
+        seams_->details.clear();
+        const QString path = QString::fromUtf8(KEVO_TEST_DATA_DIR "/cif/") + QLatin1String(c.file);
+        QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        QVERIFY(!window_->OpenCifFile(path));
+        QCOMPARE(seams_->messages, QStringList{QString::fromUtf8(c.text)});
+        QCOMPARE(seams_->details, QStringList{QString::fromUtf8(c.detail)});
+        QVERIFY(!Button("CalculateButton")->isEnabled());
+    }
+}
+
+void TestMainWindow::missingParameterTableSaysWhereItLooked() {
+    Open();
+    seams_->bvs_path.clear();
+    Button("CalculateButton")->click();
+    QVERIFY(!window_->model().Calculated);
+    QCOMPARE(seams_->messages, QStringList{QStringLiteral(
+                                   "Cannot open the bond-valence parameter file bvsparm.cif.")});
+    const std::string places = PlacesTriedText(
+        BvsFileName, QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    QCOMPARE(seams_->details, QStringList{QString::fromStdString(places)});
+    QVERIFY(Button("CalculateButton")->isEnabled());
 }
 
 void TestMainWindow::cancelledOpenChangesNothing() {

@@ -43,6 +43,13 @@ class RecordingSeams : public WindowSeams {
         return save_choice;
     }
     void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
+    // The sentence goes to messages like any other; its informative text to
+    // details.
+    void ShowDetailedMessage(QWidget* /*parent*/, const QString& text,
+                             const QString& detail) override {
+        messages << text;
+        details << detail;
+    }
     // The test answers the dialogs: settings_dialog / manual_dialog when set
     // (they may drive the real dialogs), otherwise the fixed answers after
     // settings_change, what the user changes in the dialog.
@@ -58,7 +65,7 @@ class RecordingSeams : public WindowSeams {
     }
     std::string BvsPath() override {
         ++calculations;
-        return kBvsPath;
+        return bvs_path;
     }
     std::string DefaultBondLengthsPath() override {
         ++table_lookups;
@@ -79,11 +86,13 @@ class RecordingSeams : public WindowSeams {
     std::optional<SaveChoice> save_choice;
     SaveRequest last_save;
     QStringList messages;
+    QStringList details;
     bool settings_ok = true;
     std::function<bool(QWidget*, Model&)> settings_dialog;
     int manual_result = 0; // rejected
     std::function<int(QWidget*, Model&)> manual_dialog;
     std::string bond_lengths_path = kBondLengthsPath;
+    std::string bvs_path = kBvsPath;             // empty: no table found
     std::function<void(Model&)> settings_change; // what the user changes in the dialog
     bool geometry_stops = false;
     int geometry_runs = 0;
