@@ -410,6 +410,7 @@ void BeginRead(Model& m, const std::string& path) {
     InitializeRecords(m);
     AtomRecordClear(m);
     ForgetStructure(m); // images too; nothing of the old structure stays in use
+    ClearResults(m);    // nor a result a record or report of this one could print
     m.Calculated = false;
     m.SG1.assign(100, StagingRow{});
 }

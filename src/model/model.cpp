@@ -99,6 +99,24 @@ void AtomRecordClear(Model& m) {
         ClearSite(m.AA[i]);
 }
 
+void ClearResults(Model& m) {
+    m.StructureFormula.clear();
+    m.ChargeFormula.clear();
+    m.BVSFormula.clear();
+    m.ErrOB.clear();
+    m.FoundRo = false;
+    m.HA = m.HC = m.HH = false;
+    m.CDPosCharge = m.CDNegCharge = m.DiffMax = 0;
+    m.DevQXCC = m.DevQACC = m.DevQXAC = m.DevQAAC = 0;
+    m.devBVSC = m.devBVSA = 0;
+    m.GII = m.GIICat = m.GIIAn = 0;
+    m.DevBaurC = m.DevBrownC = m.DevBaurA = m.DevBrownA = 0;
+    m.EV = m.CDEV = 0;
+    m.iterations = 0;
+    m.maxlenbondAC = m.maxlensymAC = m.maxlenlabelAC = 0;
+    m.maxlenbondAA = m.maxlenlabelAA = m.maxlensymAA = 0;
+}
+
 int Decimals(const Model& m) {
     int most = 0;
     auto scan = [&most](const TAtoms& r) {

@@ -151,6 +151,12 @@ void InitializeRecords(Model& m);
 // Clears the asymmetric records 1..AClength and 1..AAlength.
 void AtomRecordClear(Model& m);
 
+// The results of calculations (global indicators, formulas, heteroligand
+// flags, report column widths, the opposing-bond message) back to their
+// start-up values, so that nothing a report or a record of the next structure
+// prints can come from an earlier one. The timings are kept.
+void ClearResults(Model& m);
+
 // The largest number of decimals among the asymmetric coordinates, counted
 // on their shortest text; 0 when there are no sites.
 int Decimals(const Model& m);
