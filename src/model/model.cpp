@@ -86,16 +86,16 @@ void ClearSite(TAtoms& r) {
 } // namespace
 
 void InitializeRecords(Model& m) {
-    for (int i = 1; i <= std::min(m.TotACLength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.TotACLength, m.AC.size()); ++i)
         ClearBondData(m.AC[i]);
-    for (int i = 1; i <= std::min(m.TotAALength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.TotAALength, m.AA.size()); ++i)
         ClearBondData(m.AA[i]);
 }
 
 void AtomRecordClear(Model& m) {
-    for (int i = 1; i <= std::min(m.AClength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AClength, m.AC.size()); ++i)
         ClearSite(m.AC[i]);
-    for (int i = 1; i <= std::min(m.AAlength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AAlength, m.AA.size()); ++i)
         ClearSite(m.AA[i]);
 }
 

@@ -649,6 +649,8 @@ void LoadGeneratedRecords(Model& m) {
         r.occupancy = TryStrToFloat(row[ColOccupancy]).value_or(0.0);
         ToCartesian(m, r.X, r.Y, r.Z, r.CX, r.CY, r.CZ);
     };
+    m.AC.Ensure(std::clamp(m.AClength + m.GACLength, 0, MaxAtoms));
+    m.AA.Ensure(std::clamp(m.AAlength + m.GAALength, 0, MaxAtoms));
     for (int i = 1; i <= m.GACLength && m.AClength + i <= MaxAtoms; ++i) {
         const int j = sites + i;
         if (j >= rows) break;

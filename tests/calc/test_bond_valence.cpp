@@ -82,6 +82,11 @@ void AddBond(TAtoms& a, const TAtoms& partner, int partner_record, double dist,
 
 class BvsTest : public ::testing::Test {
   protected:
+    // A few records of each kind to fill by hand.
+    void SetUp() override {
+        m.AC.Ensure(4);
+        m.AA.Ensure(4);
+    }
     std::unique_ptr<Model> model = Model::Create();
     Model& m = *model;
     RecordingSink sink;
@@ -366,6 +371,7 @@ TEST_F(BvsTest, SiteWithMoreThanTenSpeciesIsRefused) {
 class BvsIndicatorTest : public BvsTest {
   protected:
     void SetUp() override {
+        BvsTest::SetUp();
         m.AClength = 2;
         m.AAlength = 1;
         SetSite(m.AC[1], "A1", "", 2, "");
@@ -485,6 +491,8 @@ TEST_F(BvsTest, ThousandRecordsAtFullCapacity) {
     const char* const cations[] = {"Fe 3 1.000", "Mg 2 1.000", "Si 4 1.000", "Na 1 1.000"};
     m.AClength = m.TotACLength = MaxAtoms;
     m.AAlength = m.TotAALength = MaxAtoms;
+    m.AC.Ensure(MaxAtoms);
+    m.AA.Ensure(MaxAtoms);
     for (int i = 1; i <= MaxAtoms; ++i) {
         SetSite(m.AC[i], "M" + IntToStr(i), cations[i % 4], 2, "1.000.M");
         SetSite(m.AA[i], "O" + IntToStr(i), "O  -2 1.000", -2, "1.000.O");
