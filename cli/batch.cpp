@@ -418,7 +418,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
-        if (!Calculate(m, msg, {s.bvs_path})) return;
+        if (!Calculate(m, msg, {s.bvs_path, s.bvs_tables.get()})) return;
         if (cations) {
             result.gii = m.GII;
             result.has_gii = !m.NoBVS;
@@ -510,7 +510,8 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     }
     // A table that cannot be used would fail every file alike: said once.
     if (s.calculate) {
-        if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
+        if (const std::string problem = BvsTableProblem(s.bvs_path, s.bvs_tables.get());
+            !problem.empty()) {
             console.Err(problem + "\n");
             return 2;
         }

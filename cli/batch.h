@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "calc/bond_lengths.h"
+#include "calc/bond_valence.h"
 #include "model/messages.h"
 #include "model/model.h"
 #include "poly/geometry.h"
@@ -75,7 +77,10 @@ struct BatchSettings {
     GeometryRun run_geometry = &Bonds1Click;
 
     std::string bvs_path; // parameter table; empty when none was found
-    std::string out_dir;  // empty: the CIF's directory
+    // The table read from bvs_path, shared by every worker and every copy of
+    // these settings: a run reads it once.
+    std::shared_ptr<BvsTableCache> bvs_tables = std::make_shared<BvsTableCache>();
+    std::string out_dir; // empty: the CIF's directory
 
     bool list = false;                   // print the atom listing
     bool calculate = true;               // run the calculation

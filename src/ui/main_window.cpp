@@ -487,7 +487,7 @@ bool TOstrel::RunCalculation() {
     if (!StructureLoaded(*model_)) return false;
     WaitCursor wait;
     View view(*this);
-    return Calculate(*model_, *messages_, {seams_->BvsPath()}, &view);
+    return Calculate(*model_, *messages_, {seams_->BvsPath(), &bvs_tables_}, &view);
 }
 
 void TOstrel::CalculateButtonClick() {

@@ -204,6 +204,30 @@ TEST(Batch, FailuresAreReportedAndNothingIsHalfWritten) {
     EXPECT_EQ(ReadFile(target), "old");
 }
 
+// A run reads the bond-valence table once, before any file, and every worker
+// uses that table: the file may go away once the run has started.
+TEST(Batch, TheTableIsReadOnceForTheWholeRun) {
+    const fs::path dir = TempDir("one-table");
+    const fs::path table = dir / "bvsparm.cif";
+    fs::copy_file(KEVO_SOURCE_DIR "/data/bvsparm.cif", table);
+    BatchSettings s;
+    s.bvs_path = table.string();
+    s.out_dir = dir.string();
+    std::vector<std::string> files;
+    for (const char* name : {"halite_NaCl_COD1000041", "rutile_TiO2_AMCSD0019092",
+                             "spinel_MgAl2O4_AMCSD0004465", "brucite_MgOH2_COD1000054"})
+        files.push_back(KEVO_SOURCE_DIR "/examples/" + std::string(name) + ".cif");
+    StringConsole console;
+    auto process = [&table](const std::string& path, const BatchSettings& t, Model& m) {
+        std::error_code ec;
+        fs::remove(table, ec);
+        return ProcessFile(path, t, m);
+    };
+    EXPECT_EQ(RunBatch(files, s, 2, console, process), 0) << console.err;
+    EXPECT_FALSE(fs::exists(table));
+    EXPECT_EQ(Listing(dir).size(), 4u * 6u);
+}
+
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     const fs::path dir = TempDir("collide");
     const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";

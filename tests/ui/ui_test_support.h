@@ -58,7 +58,7 @@ class RecordingSeams : public WindowSeams {
     }
     std::string BvsPath() override {
         ++calculations;
-        return kBvsPath;
+        return bvs_path;
     }
     std::string DefaultBondLengthsPath() override {
         ++table_lookups;
@@ -74,6 +74,7 @@ class RecordingSeams : public WindowSeams {
         return false;
     }
 
+    std::string bvs_path = kBvsPath;
     QString open_path;
     QString open_directory;
     std::optional<SaveChoice> save_choice;
