@@ -905,7 +905,7 @@ bool Reader::Complete(std::vector<Site>& sites) {
         if (!GenerateAtoms(m_, msg_)) return false;
         CalcMultiplicities(m_);
         LoadRecords(m_);
-        LoadGeneratedRecords(m_);
+        LoadGeneratedRecords(m_, true); // BeginRead blanked every record in use
     } else if (!p1) {
         return Fail(cif_text::NoOperators);
     }

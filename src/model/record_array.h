@@ -35,7 +35,7 @@ template <class T, int N> class RecordArray {
         if (n <= size()) return;
         records_.reserve(static_cast<std::size_t>(n));
         while (size() < n)
-            records_.push_back(std::make_unique<T>());
+            records_.push_back(std::make_unique<T>(Blank()));
     }
 
     T& operator[](int i) {
@@ -56,6 +56,12 @@ template <class T, int N> class RecordArray {
     }
 
   private:
+    // A record as T{} leaves it. New records are copies of it: one pass over
+    // their memory, every byte defined.
+    static const T& Blank() {
+        static const T blank{};
+        return blank;
+    }
     void check(int i) const {
         if (i < 1 || i > size()) throw std::out_of_range("record does not exist");
     }

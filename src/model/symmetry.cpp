@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -225,11 +227,12 @@ struct ParsedOperator {
 
 // Value of one component at the point p; NaN when it cannot be evaluated.
 double Evaluate(const Component& comp, const std::array<double, 3>& p) {
-    std::vector<double> values(static_cast<std::size_t>(comp.count));
-    for (std::size_t k = 0; k < values.size(); ++k)
+    std::array<double, 3> values{};
+    const auto count = static_cast<std::size_t>(std::clamp(comp.count, 0, 3));
+    for (std::size_t k = 0; k < count; ++k)
         values[k] = p[static_cast<std::size_t>(comp.axis[k])];
     try {
-        return comp.ce.calc(values, 2);
+        return comp.ce.calc(std::span<const double>(values.data(), count));
     } catch (const FormulaError&) {
         return NaN;
     }
@@ -361,8 +364,8 @@ bool ParseOperator(const std::string& op, ParsedOperator& out) {
             variables.emplace_back(Names[static_cast<std::size_t>(k)]);
             comp.axis[static_cast<std::size_t>(comp.count++)] = k;
         }
+        comp.ce.SetVariables(variables); // before the text: it is parsed once
         comp.ce.init(text);
-        comp.ce.SetVariables(variables);
         if (!comp.ce.Valid()) return false;
         // Whether a parsed formula can be evaluated does not depend on the
         // values (only a name outside the list stops it), so one trial tells.
@@ -419,20 +422,10 @@ class Expansion {
         for (std::size_t k = 0; k < 3; ++k)
             xyz[k] = TryStrToFloat(xFloatToStr(own[k])).value_or(own[k]);
 
-        std::vector<double> values(3);
         for (const ParsedOperator& op : ops_) {
             std::array<std::string, 3> texts;
             for (std::size_t c = 0; c < 3; ++c) {
-                const Component& comp = op.comp[c];
-                values.resize(static_cast<std::size_t>(comp.count));
-                for (std::size_t k = 0; k < values.size(); ++k)
-                    values[k] = xyz[static_cast<std::size_t>(comp.axis[k])];
-                double r = 0;
-                try {
-                    r = comp.ce.calc(values, 2);
-                } catch (const FormulaError&) {
-                    r = NaN;
-                }
+                const double r = Evaluate(op.comp[c], xyz);
                 if (!std::isfinite(r)) {
                     failure_ = std::string(InvalidOperatorText) + op.text;
                     return false;
@@ -624,11 +617,12 @@ void CalcMultiplicities(Model& m) {
     }
 }
 
-void LoadGeneratedRecords(Model& m) {
+void LoadGeneratedRecords(Model& m, bool records_blank) {
     const int sites = m.AClength + m.AAlength;
     const int rows = static_cast<int>(m.SG1.size());
-    auto load = [&m](const StagingRow& row, TAtoms& r, bool anion) {
-        r.Reset();
+    auto load = [&m, records_blank](const StagingRow& row, TAtoms& r, bool anion) {
+        if (!records_blank) r.Reset();
+        assert(r.Atomlabel.empty() && r.Coor == 0 && r.Faces[1].empty());
         r.Atomlabel = row[ColLabel];
         r.Generated = !r.Atomlabel.empty() && r.Atomlabel.front() == '*';
         r.symbol = row[ColPopulation];
