@@ -1,6 +1,9 @@
 // The atom record: one per asymmetric site or symmetry-generated image.
 // A plain value record; the field order is the program's declaration order.
-// Bond and ligand slots run 1..50, face slots 1..100.
+// Bond and ligand slots run 1..50, face slots 1..100. The arrays that only
+// the polyhedron geometry and the second sphere fill (for the central atoms
+// of a side) are LazyArray1s: their storage is made when first used, so the
+// many records that never use them (symmetry images above all) stay small.
 #pragma once
 
 #include <string>
@@ -13,7 +16,8 @@ inline constexpr int MaxBonds = 50;  // bond / ligand slots per atom
 inline constexpr int MaxFaces = 100; // face slots per polyhedron
 
 template <class T> using BondArray = Array1<T, MaxBonds>;
-template <class T> using FaceArray = Array1<T, MaxFaces>;
+template <class T> using LazyBondArray = LazyArray1<T, MaxBonds>;
+template <class T> using FaceArray = LazyArray1<T, MaxFaces>;
 
 struct TAtoms {
     std::string Atomlabel;
@@ -89,13 +93,13 @@ struct TAtoms {
     std::string RoString;
     std::string RoSearch;
     int SCoor = 0;
-    BondArray<std::string> SecSphereAtoms;
-    BondArray<double> SecSphereDist;
-    BondArray<double> SecSphereX;
-    BondArray<double> SecSphereY;
-    BondArray<double> SecSphereZ;
-    BondArray<std::string> SecSphereSymOp;
-    BondArray<std::string> SecSphereSymTrans;
+    LazyBondArray<std::string> SecSphereAtoms;
+    LazyBondArray<double> SecSphereDist;
+    LazyBondArray<double> SecSphereX;
+    LazyBondArray<double> SecSphereY;
+    LazyBondArray<double> SecSphereZ;
+    LazyBondArray<std::string> SecSphereSymOp;
+    LazyBondArray<std::string> SecSphereSymTrans;
     int SecSphereCoor = 0;
     std::string symbol;
     std::string SymOp;
@@ -130,16 +134,16 @@ struct TAtoms {
     FaceArray<double> PartVolumes;
     int VolFaces = 0;
     int IPFaces = 0;
-    BondArray<double> SBondCoorX;
-    BondArray<double> SBondCoorY;
-    BondArray<double> SBondCoorZ;
-    Array1<std::string, 12> Splits;
+    LazyBondArray<double> SBondCoorX;
+    LazyBondArray<double> SBondCoorY;
+    LazyBondArray<double> SBondCoorZ;
+    LazyArray1<std::string, 12> Splits;
     int SplitsNo = 0;
     int SFacesNo = 0;
     FaceArray<std::string> SFaces;
-    BondArray<std::string> SplitTable; // one label per vertex position
+    LazyBondArray<std::string> SplitTable; // one label per vertex position
     FaceArray<std::string> AdjacentFaces;
-    Array1<std::string, 57> IPSum;
+    LazyArray1<std::string, 57> IPSum;
     FaceArray<std::string> DAngles;
     Array1<Array1<std::string, 3>, 2> IP;
     Array1<Array1<std::string, 3>, 2> OOP;
@@ -149,7 +153,8 @@ struct TAtoms {
     Array1<double, 2> Average123_45;
 
     // Back to the state of a record that is not in use: empty strings, zero
-    // numbers, false flags. Reuses the strings' storage.
+    // numbers, false flags. Reuses the strings' storage; the lazy arrays give
+    // theirs back.
     void Reset();
 };
 

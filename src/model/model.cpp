@@ -8,8 +8,8 @@
 namespace kevo {
 
 void TAtoms::Reset() {
-    // Copy-assigning from a blank record keeps the strings' storage, so a
-    // reset allocates nothing.
+    // Copy-assigning from a blank record keeps the strings' storage and
+    // frees that of the lazy arrays, so a reset allocates nothing.
     static const TAtoms blank{};
     *this = blank;
 }

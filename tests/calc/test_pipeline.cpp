@@ -114,6 +114,14 @@ TEST(Pipeline, InvariantsOnEveryExample) {
                         EXPECT_NEAR(r.BVS, std::fabs(r.effcharge), 0.25 * std::fabs(r.effcharge));
                     }
                 }
+                // Symmetry images serve as ligands only: they never get the
+                // second-sphere and geometry slots of central atoms.
+                const int total = a == &m->AC ? m->TotACLength : m->TotAALength;
+                for (int i = n + 1; i <= total; ++i) {
+                    const TAtoms& r = (*a)[i];
+                    EXPECT_FALSE(r.SecSphereDist.HasStorage() || r.Faces.HasStorage())
+                        << r.Atomlabel;
+                }
             }
 
             // Charge is conserved: what the central atoms send out, weighted by

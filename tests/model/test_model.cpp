@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "model/model.h"
 
@@ -182,6 +184,53 @@ TEST(Array1, AtChecksItsBounds) {
     Array0<int, 2> b;
     EXPECT_NO_THROW(b.at(0));
     EXPECT_THROW(b.at(3), std::out_of_range);
+}
+
+// A lazy array reads as blank until it is used, then as an ordinary array;
+// copies carry the elements, or the absence of storage.
+TEST(LazyArray1, ReadsBlankUntilUsedAndCopiesItsElements) {
+    LazyArray1<std::string, 3> a;
+    const auto& ca = a;
+    EXPECT_EQ(ca[3], "");
+    EXPECT_EQ(ca.at(1), "");
+    EXPECT_THROW(ca.at(0), std::out_of_range);
+    EXPECT_THROW(ca.at(4), std::out_of_range);
+    EXPECT_FALSE(a.HasStorage()); // reading made nothing
+    a[2] = "O1";
+    EXPECT_TRUE(a.HasStorage());
+    EXPECT_EQ(ca[2], "O1");
+    EXPECT_EQ(ca[1], "");
+    EXPECT_THROW(a.at(4), std::out_of_range);
+
+    LazyArray1<std::string, 3> copy = a;
+    EXPECT_EQ(copy[2], "O1");
+    copy[2] = "O2";
+    EXPECT_EQ(ca[2], "O1"); // a copy, not a view
+    const LazyArray1<std::string, 3> blank;
+    copy = blank;
+    EXPECT_FALSE(copy.HasStorage());
+    EXPECT_EQ(std::as_const(copy)[2], "");
+    copy = a;
+    EXPECT_EQ(copy[2], "O1");
+    LazyArray1<double, 2> d;
+    d.fill(1.5);
+    EXPECT_EQ(d[1] + d[2], 3.0);
+}
+
+// A record's geometry and second-sphere slots cost nothing until written, and
+// a reset gives them back.
+TEST(Model, GeometrySlotsAreMadeWhenUsed) {
+    auto m = Model::Create();
+    m->AC.Ensure(1);
+    TAtoms& r = m->AC[1];
+    EXPECT_FALSE(r.Faces.HasStorage() || r.SecSphereAtoms.HasStorage() ||
+                 r.SBondCoorX.HasStorage() || r.IPSum.HasStorage());
+    r.Faces[100] = "1 2 3";
+    r.SecSphereDist[1] = 3.2;
+    EXPECT_TRUE(r.Faces.HasStorage());
+    r.Reset();
+    EXPECT_FALSE(r.Faces.HasStorage() || r.SecSphereDist.HasStorage());
+    EXPECT_EQ(std::as_const(r).Faces[100], "");
 }
 
 } // namespace
