@@ -104,14 +104,18 @@ double xStrToFloat(std::string_view s) {
     throw ConversionError(s);
 }
 
-std::string xFloatToStr(double x) {
-    if (!std::isfinite(x)) return NonFinite(x);
-    if (x == 0) return "0";
+std::string_view xFloatToStr(double x, NumberText& buf) {
+    auto text = [&buf](std::string_view s) {
+        std::copy(s.begin(), s.end(), buf.begin());
+        return std::string_view(buf.data(), s.size());
+    };
+    if (std::isnan(x)) return text("NAN");
+    if (!std::isfinite(x)) return text(x < 0 ? "-INF" : "INF");
+    if (x == 0) return text("0");
     const Decimal d = ShortestDecimal(x, 14); // 15 significant digits
     const std::string_view D = d.Digits();
     // At most 15 digits, a sign, "0.", five zeros or an exponent: the text
     // fits in buf.
-    char buf[48];
     std::size_t n = 0;
     auto put = [&buf, &n](std::string_view s) {
         for (char c : s)
@@ -129,9 +133,9 @@ std::string xFloatToStr(double x) {
             put(D.substr(1));
         }
         put("E");
-        const auto r = std::to_chars(buf + n, buf + sizeof buf, d.exp);
-        n = static_cast<std::size_t>(r.ptr - buf);
-        return std::string(buf, n);
+        const auto r = std::to_chars(buf.data() + n, buf.data() + buf.size(), d.exp);
+        n = static_cast<std::size_t>(r.ptr - buf.data());
+        return {buf.data(), n};
     }
     if (d.exp >= 0) {
         const auto int_digits = static_cast<std::size_t>(d.exp) + 1;
@@ -148,7 +152,12 @@ std::string xFloatToStr(double x) {
         zeros(static_cast<std::size_t>(-d.exp - 1));
         put(D);
     }
-    return std::string(buf, n);
+    return {buf.data(), n};
+}
+
+std::string xFloatToStr(double x) {
+    NumberText buf;
+    return std::string(xFloatToStr(x, buf));
 }
 
 std::string FF(std::string_view format, double x) {

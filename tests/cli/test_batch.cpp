@@ -228,6 +228,36 @@ TEST(Batch, TheTableIsReadOnceForTheWholeRun) {
     EXPECT_EQ(Listing(dir).size(), 4u * 6u);
 }
 
+// Links count: a folder reached through a link, and an existing output file
+// that is a link to another file's output, are the places they lead to.
+TEST(Batch, OutputCollisionsFollowLinks) {
+    const fs::path dir = TempDir("collide-links");
+    const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    for (const char* sub : {"a", "b"}) {
+        fs::create_directories(dir / sub);
+        fs::copy_file(example, dir / sub / "quartz.cif");
+    }
+    fs::create_directory_symlink(dir / "a", dir / "link");
+    const std::string a = (dir / "a" / "quartz.cif").string();
+    const std::string b = (dir / "b" / "quartz.cif").string();
+    const std::string viaLink = (dir / "link" / "quartz.cif").string();
+    BatchSettings s;
+    const auto message = [](const std::string& first, const std::string& second,
+                            const fs::path& out) {
+        return "The results of " + first + " and " + second + " would overwrite each other " +
+               "(both write " + out.string() +
+               "). Give the files different names or process them in separate runs; nothing " +
+               "was written.";
+    };
+    EXPECT_EQ(OutputCollisions({a, viaLink}, s),
+              (std::vector<std::string>{message(a, viaLink, dir / "link" / "quartz-CC-D.out")}));
+    EXPECT_TRUE(OutputCollisions({a, b}, s).empty());
+    std::ofstream(dir / "a" / "quartz-AC-S.csv") << "an earlier run's";
+    fs::create_symlink(dir / "a" / "quartz-AC-S.csv", dir / "b" / "quartz-AC-S.csv");
+    EXPECT_EQ(OutputCollisions({a, b}, s),
+              (std::vector<std::string>{message(a, b, dir / "b" / "quartz-AC-S.csv")}));
+}
+
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     const fs::path dir = TempDir("collide");
     const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
