@@ -103,6 +103,14 @@ template <class T, int Lo, int Hi> class LazyBoundedArray {
 
     void fill(const T& v) { Data().fill(v); }
 
+    // Element i back to T{}; without storage there is nothing to clear.
+    void SetBlank(int i) {
+        if (data_)
+            (*data_)[i] = T{};
+        else
+            Storage::check(i);
+    }
+
     // Whether storage was made (for tests and measurements).
     bool HasStorage() const { return data_ != nullptr; }
 

@@ -1,9 +1,11 @@
 // The atom record: one per asymmetric site or symmetry-generated image.
 // A plain value record; the field order is the program's declaration order.
 // Bond and ligand slots run 1..50, face slots 1..100. The arrays that only
-// the polyhedron geometry and the second sphere fill (for the central atoms
-// of a side) are LazyArray1s: their storage is made when first used, so the
-// many records that never use them (symmetry images above all) stay small.
+// the asymmetric atoms fill (as central atoms: effective coordination per
+// sub-polyhedron, charge distribution, bond valences, second sphere,
+// polyhedron geometry) are LazyArray1s: their storage is made when first
+// used, so the many records that never use them (symmetry images above all)
+// stay small.
 #pragma once
 
 #include <string>
@@ -26,12 +28,12 @@ struct TAtoms {
     BondArray<int> HSPCoor;
     BondArray<std::string> HSPsymb;
     BondArray<int> HSPFirstIndex;
-    BondArray<double> HSPSumqij;
-    BondArray<double> HSPKevo;
-    BondArray<double> HSPWAverageDist;
-    BondArray<double> HSPMinDist;
-    BondArray<double> HSPSumQx;
-    BondArray<double> HSPSumQj;
+    LazyBondArray<double> HSPSumqij;
+    LazyBondArray<double> HSPKevo;
+    LazyBondArray<double> HSPWAverageDist;
+    LazyBondArray<double> HSPMinDist;
+    LazyBondArray<double> HSPSumQx;
+    LazyBondArray<double> HSPSumQj;
     double AvDist = 0;
     double AvDistSel = 0;
     BondArray<std::string> BondBVS;
@@ -43,7 +45,7 @@ struct TAtoms {
     BondArray<double> BondCoorCX;
     BondArray<double> BondCoorCY;
     BondArray<double> BondCoorCZ;
-    BondArray<double> BondCenDist;
+    LazyBondArray<double> BondCenDist;
     BondArray<Array1<int, 2>> BondIndex; // [k][1] partner record, [k][2] reverse slot
     BondArray<std::string> BondingAtoms;
     double BondSD = 0;
@@ -56,23 +58,23 @@ struct TAtoms {
     BondArray<double> BW;
     int Coor = 0;
     Array1<double, 3> CenVector;
-    BondArray<double> deltaBVS;
-    BondArray<double> deltaqicat;
-    BondArray<double> deltaQrs;
-    BondArray<double> deltaQx;
-    BondArray<double> deltaQj;
-    BondArray<double> deltaQa;
+    LazyBondArray<double> deltaBVS;
+    LazyBondArray<double> deltaqicat;
+    LazyBondArray<double> deltaQrs;
+    LazyBondArray<double> deltaQx;
+    LazyBondArray<double> deltaQj;
+    LazyBondArray<double> deltaQa;
     double deltaR = 0;
-    BondArray<double> Diff;
+    LazyBondArray<double> Diff;
     BondArray<double> Dist;
-    BondArray<double> DistNew;
+    LazyBondArray<double> DistNew;
     double Kevo = 0;
     int ECoor = 0;
     double EDEV = 0;
     double effcharge = 0;
-    BondArray<double> effRo;
-    BondArray<double> effB;
-    BondArray<double> ExpDist;
+    LazyBondArray<double> effRo;
+    LazyBondArray<double> effB;
+    LazyBondArray<double> ExpDist;
     int FacesNo = 0;
     int DispFacesNo = 0;
     FaceArray<std::string> Faces;

@@ -37,7 +37,7 @@ void ClearBondData(TAtoms& r) {
         r.BondCoorZ[k] = 0;
         r.BondSymOp[k].clear();
         r.BondSymTrans[k].clear();
-        r.deltaqicat[k] = 0;
+        r.deltaqicat.SetBlank(k);
     }
     r.Coor = 0;
     r.AvDist = 0;
@@ -72,14 +72,14 @@ void ClearSite(TAtoms& r) {
         r.BondIndex[k][2] = 0;
         r.BondMult[k] = 0;
         r.Dist[k] = 0;
-        r.deltaqicat[k] = 0;
-        r.deltaBVS[k] = 0;
+        r.deltaqicat.SetBlank(k);
+        r.deltaBVS.SetBlank(k);
         r.BW[k] = 0;
         r.BondCoorX[k] = 0;
         r.BondCoorY[k] = 0;
         r.BondCoorZ[k] = 0;
-        r.effB[k] = 0;
-        r.effRo[k] = 0;
+        r.effB.SetBlank(k);
+        r.effRo.SetBlank(k);
     }
 }
 

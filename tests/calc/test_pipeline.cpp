@@ -115,11 +115,13 @@ TEST(Pipeline, InvariantsOnEveryExample) {
                     }
                 }
                 // Symmetry images serve as ligands only: they never get the
-                // second-sphere and geometry slots of central atoms.
+                // slots of central atoms.
                 const int total = a == &m->AC ? m->TotACLength : m->TotAALength;
                 for (int i = n + 1; i <= total; ++i) {
                     const TAtoms& r = (*a)[i];
-                    EXPECT_FALSE(r.SecSphereDist.HasStorage() || r.Faces.HasStorage())
+                    EXPECT_FALSE(r.SecSphereDist.HasStorage() || r.Faces.HasStorage() ||
+                                 r.deltaqicat.HasStorage() || r.deltaQrs.HasStorage() ||
+                                 r.deltaBVS.HasStorage() || r.HSPKevo.HasStorage())
                         << r.Atomlabel;
                 }
             }

@@ -213,8 +213,13 @@ TEST(LazyArray1, ReadsBlankUntilUsedAndCopiesItsElements) {
     copy = a;
     EXPECT_EQ(copy[2], "O1");
     LazyArray1<double, 2> d;
+    d.SetBlank(1); // nothing to clear: no storage made
+    EXPECT_FALSE(d.HasStorage());
+    EXPECT_THROW(d.SetBlank(3), std::out_of_range);
     d.fill(1.5);
     EXPECT_EQ(d[1] + d[2], 3.0);
+    d.SetBlank(2);
+    EXPECT_EQ(d[1] + d[2], 1.5);
 }
 
 // A record's geometry and second-sphere slots cost nothing until written, and
