@@ -72,6 +72,8 @@ void Load(Model& m, int cations, int anions, const std::vector<std::string>& ops
     m.AClength = cations;
     m.AAlength = anions;
     m.GACLength = m.GAALength = 0;
+    m.AC.Ensure(cations);
+    m.AA.Ensure(anions);
     Lcg rnd;
     for (int i = 1; i <= cations + anions; ++i) {
         const bool anion = i > cations;

@@ -137,6 +137,27 @@ std::string ComparablePath(const std::string& path) {
     return p.string();
 }
 
+// ComparablePath of files in a few folders: each folder's form is worked out
+// once, and a file that is no link is that form plus its name (the same
+// result as ComparablePath of the whole path, in one status call instead of
+// one call per path component).
+class ComparablePaths {
+  public:
+    std::string Of(const std::filesystem::path& dir, const std::string& name) {
+        namespace fs = std::filesystem;
+        const fs::path full = dir / name;
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(full, ec);
+        if (ec || fs::is_symlink(status)) return ComparablePath(full.string());
+        auto [it, added] = folders_.try_emplace(dir.string());
+        if (added) it->second = ComparablePath(dir.string());
+        return (fs::path(it->second) / name).string();
+    }
+
+  private:
+    std::map<std::string, std::string> folders_;
+};
+
 } // namespace
 
 std::optional<std::array<int, 3>> ParseZone(std::string_view text) {
@@ -419,10 +440,15 @@ std::vector<std::string> OutputCollisions(const std::vector<std::string>& files,
                                           const BatchSettings& s) {
     std::vector<std::string> messages;
     std::map<std::string, std::size_t> owner; // output path -> first input file writing it
+    ComparablePaths paths;
+    const std::vector<std::string> endings = OutputEndings(s);
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::map<std::size_t, std::string> clashes; // earlier file -> first shared output
-        for (const std::string& out : OutputFiles(files[i], s)) {
-            const auto [it, added] = owner.try_emplace(ComparablePath(out), i);
+        const std::filesystem::path dir = OutputDirectory(files[i], s);
+        const std::string title = TitleOf(files[i]);
+        for (const std::string& ending : endings) {
+            const std::string out = (dir / (title + ending)).string();
+            const auto [it, added] = owner.try_emplace(paths.Of(dir, title + ending), i);
             if (!added && it->second != i) clashes.try_emplace(it->second, out);
         }
         for (const auto& [earlier, out] : clashes)
@@ -476,7 +502,7 @@ void Process(const std::string& path, const BatchSettings& s, Model& m, BatchRes
     for (bool cations : {true, false}) {
         ApplySettings(s, m);
         m.ShowCations = cations;
-        if (!Calculate(m, msg, {s.bvs_path})) return;
+        if (!Calculate(m, msg, {s.bvs_path, s.bvs_tables.get()})) return;
         if (cations) {
             result.gii = m.GII;
             result.has_gii = !m.NoBVS;
@@ -634,7 +660,8 @@ int RunBatch(const std::vector<std::string>& files, const BatchSettings& s, int 
     }
     // A table that cannot be used would fail every file alike: said once.
     if (s.calculate) {
-        if (const std::string problem = BvsTableProblem(s.bvs_path); !problem.empty()) {
+        if (const std::string problem = BvsTableProblem(s.bvs_path, s.bvs_tables.get());
+            !problem.empty()) {
             console.Err(problem + "\n");
             if (s.bvs_path.empty() && !s.bvs_places.empty()) console.Err(s.bvs_places + "\n");
             return 2;

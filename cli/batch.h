@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "calc/bond_lengths.h"
+#include "calc/bond_valence.h"
 #include "model/cif_reader.h"
 #include "model/messages.h"
 #include "model/model.h"
@@ -82,7 +84,10 @@ struct BatchSettings {
 
     std::string bvs_path;   // parameter table; empty when none was found
     std::string bvs_places; // where it was looked for, said when none was found
-    std::string out_dir;    // empty: the CIF's directory
+    // The table read from bvs_path, shared by every worker and every copy of
+    // these settings: a run reads it once.
+    std::shared_ptr<BvsTableCache> bvs_tables = std::make_shared<BvsTableCache>();
+    std::string out_dir; // empty: the CIF's directory
 
     std::string table_path; // --table: one CSV table for the whole run; empty: none
 

@@ -286,8 +286,30 @@ bool CalculateBVS(Model& m, MessageSink& msg, const BvsTable& table) {
     return true;
 }
 
-bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path) {
-    const std::optional<BvsTable> table = ReadBvsTable(bvs_path);
+std::shared_ptr<const BvsTable> BvsTableCache::Get(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    if (table_ && path == path_) return table_;
+    std::optional<BvsTable> table = ReadBvsTable(path);
+    if (!table) return nullptr;
+    table_ = std::make_shared<const BvsTable>(std::move(*table));
+    path_ = path;
+    return table_;
+}
+
+namespace {
+
+// The table at path, from tables when given.
+std::shared_ptr<const BvsTable> TableAt(const std::string& path, BvsTableCache* tables) {
+    if (tables) return tables->Get(path);
+    std::optional<BvsTable> table = ReadBvsTable(path);
+    if (!table) return nullptr;
+    return std::make_shared<const BvsTable>(std::move(*table));
+}
+
+} // namespace
+
+bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path, BvsTableCache* tables) {
+    const std::shared_ptr<const BvsTable> table = TableAt(bvs_path, tables);
     if (!table) {
         msg.Show(BvsFileErrorMessage(bvs_path));
         return false;
@@ -299,8 +321,8 @@ bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path) {
     return CalculateBVS(m, msg, *table);
 }
 
-std::string BvsTableProblem(const std::string& path) {
-    const std::optional<BvsTable> table = ReadBvsTable(path);
+std::string BvsTableProblem(const std::string& path, BvsTableCache* tables) {
+    const std::shared_ptr<const BvsTable> table = TableAt(path, tables);
     if (!table) return BvsFileErrorMessage(path);
     if (!table->HasParameterLines()) return BvsNoParametersMessage(path);
     return {};

@@ -10,6 +10,8 @@
 // each polyhedron.
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,8 +54,8 @@ struct BvsParameters {
 
 // The parameter table in memory: its lines (numbered from 0) with tabs
 // turned into blanks and line ends removed, so a table edited with tabs
-// between its columns reads like one with blanks. Read once per calculation
-// and searched for every species pair.
+// between its columns reads like one with blanks. Read once per program run
+// (BvsTableCache) and searched, read-only, for every species pair.
 class BvsTable {
   public:
     BvsTable() = default;
@@ -84,6 +86,23 @@ class BvsTable {
 // read.
 std::optional<BvsTable> ReadBvsTable(const std::string& path);
 
+// The parameter table of the file a program uses, read once and shared
+// read-only by every calculation, model and thread asking for the same path.
+// Asking for another path reads that file instead. A file that cannot be read
+// is not remembered, so the next calculation tries it again. Safe to use
+// from several threads at once.
+class BvsTableCache {
+  public:
+    // The table at path (read now unless it is the one kept), or nothing
+    // when the file cannot be read.
+    std::shared_ptr<const BvsTable> Get(const std::string& path);
+
+  private:
+    std::mutex mutex_;
+    std::string path_;
+    std::shared_ptr<const BvsTable> table_;
+};
+
 // The search key of a cation and an anion species: the cation symbol padded
 // with blanks to 3 characters, its oxidation number padded to 4, the anion
 // symbol padded to 3, then the anion oxidation number with its sign
@@ -99,15 +118,16 @@ std::string BvsSearchKey(std::string_view cation_symbol, std::string_view cation
 // species is refused: message, nothing computed, false.
 bool CalculateBVS(Model& m, MessageSink& msg, const BvsTable& table);
 
-// The same with the table read from bvs_path; when it cannot be read
-// (empty path included) or holds no parameter line, BvsTableProblem is shown
-// and false returned.
-bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path);
+// The same with the table at bvs_path, from tables when given (else read
+// now); when it cannot be read (empty path included) or holds no parameter
+// line, BvsTableProblem is shown and false returned.
+bool CalculateBVS(Model& m, MessageSink& msg, const std::string& bvs_path,
+                  BvsTableCache* tables = nullptr);
 
-// What is wrong with the table at path: BvsFileErrorMessage when it cannot be
-// read, BvsNoParametersMessage when it holds no parameter line; empty when
-// it can be used.
-std::string BvsTableProblem(const std::string& path);
+// What is wrong with the table at path (from tables when given, else read
+// now): BvsFileErrorMessage when it cannot be read, BvsNoParametersMessage
+// when it holds no parameter line; empty when it can be used.
+std::string BvsTableProblem(const std::string& path, BvsTableCache* tables = nullptr);
 
 // NoBVS := some asymmetric cation lacks parameters; otherwise BVSFormula is
 // rebuilt like the structure formula with the factor BVS / |effcharge|.

@@ -251,8 +251,9 @@ class Search {
         const int nOther = anionCentre ? nC_ : nA_;
         TAtoms& c = own[w];
         const double near = CentreNearest(anionCentre, c);
-        // Four-decimal coordinate texts of the ligands stored so far.
-        std::vector<std::array<std::string, 3>> stored;
+        // The ligands stored so far; an image is the same ligand as one of
+        // them when their coordinates read the same with four decimals.
+        stored_.clear();
         int d = c.Coor + 1;
 
         for (int j = 1; j <= nOther; ++j) {
@@ -263,14 +264,14 @@ class Search {
                     const double x = p.X + t1, y = p.Y + t2, z = p.Z + t3;
                     const double D = cell_.Distance(c.X, c.Y, c.Z, x, y, z);
                     if (!Valid(m_, D, near, limit)) return true;
-                    std::array<std::string, 3> key{FF("0.0000", x), FF("0.0000", y),
-                                                   FF("0.0000", z)};
+                    StoredPosition candidate{{x, y, z}, {}};
                     const bool duplicate =
-                        std::find(stored.begin(), stored.end(), key) != stored.end();
+                        std::any_of(stored_.begin(), stored_.end(),
+                                    [&candidate](StoredPosition& s) { return s.Same(candidate); });
                     if (d > MaxBonds) return Fail(MaxCoordinationExceededMessage(c.Atomlabel));
                     if (duplicate) return true;
                     Store(c, d, p, j, D, x, y, z, t1, t2, t3);
-                    stored.push_back(std::move(key));
+                    stored_.push_back(std::move(candidate));
                     ++c.Coor;
                     ++d;
                     return true;
@@ -351,6 +352,28 @@ class Search {
         c.BondSymbol[d] = p.AtomSymbol;
     }
 
+    // A ligand position and, once needed, its coordinates formatted "0.0000".
+    struct StoredPosition {
+        std::array<double, 3> xyz;
+        std::array<std::string, 3> text;
+
+        const std::array<std::string, 3>& Text() {
+            if (text[0].empty())
+                for (std::size_t k = 0; k < 3; ++k)
+                    text[k] = FF("0.0000", xyz[k]);
+            return text;
+        }
+        // Both read the same with four decimals. Texts that agree belong to
+        // numbers less than 0.0001 apart (each within half a unit of the
+        // last place of the text), so positions farther apart in some
+        // coordinate are told apart without formatting them.
+        bool Same(StoredPosition& other) {
+            for (std::size_t k = 0; k < 3; ++k)
+                if (std::fabs(xyz[k] - other.xyz[k]) > 0.0002) return false;
+            return Text() == other.Text();
+        }
+    };
+
     Model& m_;
     MessageSink& msg_;
     CellMetric cell_;
@@ -358,6 +381,7 @@ class Search {
     int nC_, nA_;
     BondTypeLimits limits_;
     std::unordered_map<std::string_view, int> catParent_, anParent_;
+    std::vector<StoredPosition> stored_; // of the centre being searched
 };
 
 void StartSearch(Model& m, int firstCation, int firstAnion) {

@@ -194,7 +194,7 @@ void DistortionIndex(Model& m) {
     });
 }
 
-bool IteratedKevo(Model& m, MessageSink& msg, const std::string& bvs_path) {
+bool IteratedKevo(Model& m, MessageSink& msg, const std::string& bvs_path, BvsTableCache* tables) {
     IteratedWi(m, m.NonIt);
     if (m.ExZeroW) {
         FixZeroWPolyhedra(m);
@@ -202,7 +202,7 @@ bool IteratedKevo(Model& m, MessageSink& msg, const std::string& bvs_path) {
     }
     AverageDistance(m);
     DistortionIndex(m);
-    if (!m.NoBVS) return CalculateBVS(m, msg, bvs_path);
+    if (!m.NoBVS) return CalculateBVS(m, msg, bvs_path, tables);
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 
+#include "calc/bond_valence.h"
 #include "model/messages.h"
 #include "model/model.h"
 
@@ -82,11 +83,13 @@ void DistortionIndex(Model& m);
 // The effective-coordination step of a calculation: IteratedWi(NonIt); with
 // ExZeroW the zero-weight bonds are removed (FixZeroWPolyhedra) and GetEDEV
 // runs; AverageDistance; DistortionIndex; then, unless NoBVS, the bond
-// valences with the parameter table at bvs_path (empty: none was found).
+// valences with the parameter table at bvs_path (empty: none was found),
+// taken from tables when given.
 // Returns false, after a message through msg, when the bond valences could
 // not be computed at all (the table cannot be read, or a site has more
 // species than the bond-valence step handles); the calculation ends then.
-bool IteratedKevo(Model& m, MessageSink& msg, const std::string& bvs_path);
+bool IteratedKevo(Model& m, MessageSink& msg, const std::string& bvs_path,
+                  BvsTableCache* tables = nullptr);
 
 // The Brown bond-valence distortion deltaR of every asymmetric atom with
 // bond-valence parameters (HasBVS); deltaR of the other atoms is set to 0.

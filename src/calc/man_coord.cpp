@@ -75,11 +75,16 @@ void SetHeaderCn(MCList& list, const std::string& cn) {
 } // namespace
 
 MCList& MCListOf(Model& m, bool cations, int i) {
-    return (cations ? m.MCCats : m.MCAns).at(i);
+    auto& lists = cations ? m.MCCats : m.MCAns;
+    if (i >= 1 && i <= MaxAtoms) lists.Ensure(i);
+    return lists.at(i);
 }
 
 const MCList& MCListOf(const Model& m, bool cations, int i) {
-    return (cations ? m.MCCats : m.MCAns).at(i);
+    const auto& lists = cations ? m.MCCats : m.MCAns;
+    if (i < 1 || i > MaxAtoms) return lists.at(i); // throws
+    static const MCList blank{};
+    return i <= lists.size() ? lists[i] : blank;
 }
 
 std::string MCField(const std::string& entry, int n) {

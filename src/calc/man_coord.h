@@ -30,7 +30,9 @@ using MCList = Array0<std::string, MaxBonds>;
 inline constexpr int MCFields = 5;
 using MCRow = std::array<std::string, MCFields>;
 
-// The list of asymmetric cation (cations true) or anion i.
+// The list of asymmetric cation (cations true) or anion i, i in 1..MaxAtoms
+// (std::out_of_range otherwise). Lists are made when first asked for; a list
+// not made yet reads as empty.
 MCList& MCListOf(Model& m, bool cations, int i);
 const MCList& MCListOf(const Model& m, bool cations, int i);
 

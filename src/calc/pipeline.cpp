@@ -40,7 +40,7 @@ bool Calculate(Model& m, MessageSink& msg, const CalculationInput& input, Calcul
     FixBondIndexes(m);
     CalcFormula(m);
     m.NoBVS = false;
-    if (!IteratedKevo(m, msg, input.bvs_path)) return false;
+    if (!IteratedKevo(m, msg, input.bvs_path, input.bvs_tables)) return false;
     m.ShowingPolGeom = false;
 
     const int c = m.ShowCations ? 1 : 2;

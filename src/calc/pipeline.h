@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "calc/bond_valence.h"
 #include "model/messages.h"
 #include "model/model.h"
 
@@ -30,6 +31,9 @@ class CalculationView {
 struct CalculationInput {
     // Path of the bond-valence parameter table; empty when none was found.
     std::string bvs_path;
+    // Where the table is kept between calculations (the program's, shared by
+    // every model); without it the table is read for this calculation.
+    BvsTableCache* bvs_tables = nullptr;
 };
 
 // Runs the whole calculation on the structure in m for the side given by

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -40,8 +41,13 @@ template <class T> void Reorder(BondArray<T>& a, const SlotMap& source, int n) {
 }
 
 // Moves the bond data that travels with a slot; the second component of
-// BondIndex stays (FixBondIndexes recomputes it).
+// BondIndex stays (FixBondIndexes recomputes it). Slots that stay where they
+// are move nothing.
 void MoveBonds(TAtoms& r, const SlotMap& source, int n, bool withWeights) {
+    bool identity = true;
+    for (int d = 1; d <= n && identity; ++d)
+        identity = source[static_cast<std::size_t>(d)] == d;
+    if (identity) return;
     Reorder(r.Dist, source, n);
     Reorder(r.BondCharge, source, n);
     Reorder(r.BondCoorX, source, n);
@@ -65,69 +71,98 @@ void MoveBonds(TAtoms& r, const SlotMap& source, int n, bool withWeights) {
         r.BondIndex[d][1] = partner[static_cast<std::size_t>(d - 1)];
 }
 
-// The distance text with its integer part padded with zeros to width digits,
-// so that text order is distance order also beyond 9.99 A; for distances
-// below 10 A within one group nothing is padded.
-std::string PaddedDistance(const std::string& text, std::size_t width) {
-    const std::size_t digits = std::min(text.find('.'), text.size());
-    return digits < width ? std::string(width - digits, '0') + text : text;
-}
+// One bond of a sub-polyhedron while it is sorted: its distance as text
+// (xFloatToStr) and its sort key, the distance text with its integer part
+// padded with zeros to the width of the group (so that text order is
+// distance order also beyond 9.99 A), a blank and the slot number. Every
+// key of a group begins with the same symbol and a blank, which therefore
+// is left out: it does not change their order.
+struct SortLine {
+    NumberText distance;
+    std::size_t distanceSize = 0;
+    std::size_t digits = 0; // characters before the point
+    std::array<char, 64> key;
+    std::size_t keySize = 0;
+    int slot = 0;
+
+    std::string_view Distance() const { return {distance.data(), distanceSize}; }
+    std::string_view Key() const { return {key.data(), keySize}; }
+    void MakeKey(std::size_t width) {
+        keySize = 0;
+        for (std::size_t i = digits; i < width; ++i)
+            key[keySize++] = '0';
+        for (char c : Distance())
+            key[keySize++] = c;
+        key[keySize++] = ' ';
+        NumberText number;
+        const auto r = std::to_chars(number.data(), number.data() + number.size(), slot);
+        for (const char* c = number.data(); c != r.ptr; ++c)
+            key[keySize++] = *c;
+    }
+};
 
 void FixPolyhedron(TAtoms& r) {
     const int n = SlotsInUse(r);
     for (int k = 1; k <= MaxBonds; ++k)
         r.oldindex[k] = k;
 
-    // Distinct ligand symbols, then in case-insensitive alphabetical order.
-    std::vector<std::string> symbols;
-    for (int s = 1; s <= n; ++s)
-        if (std::find(symbols.begin(), symbols.end(), r.BondSymbol[s]) == symbols.end())
-            symbols.push_back(r.BondSymbol[s]);
-    std::sort(symbols.begin(), symbols.end(), [](const std::string& a, const std::string& b) {
-        return TextLessIgnoringCase(a, b);
-    });
-    r.HSPCount = static_cast<int>(symbols.size());
+    // Distinct ligand symbols, then in case-insensitive alphabetical order
+    // (no slot moves before the end).
+    std::array<const std::string*, MaxBonds> symbols{};
+    std::size_t count = 0;
+    for (int s = 1; s <= n; ++s) {
+        const std::string& symbol = r.BondSymbol[s];
+        const auto end = symbols.begin() + static_cast<std::ptrdiff_t>(count);
+        if (std::find_if(symbols.begin(), end,
+                         [&symbol](const std::string* seen) { return *seen == symbol; }) == end)
+            symbols[count++] = &symbol;
+    }
+    std::sort(
+        symbols.begin(), symbols.begin() + static_cast<std::ptrdiff_t>(count),
+        [](const std::string* a, const std::string* b) { return TextLessIgnoringCase(*a, *b); });
+    r.HSPCount = static_cast<int>(count);
 
-    // Grouped order, then each group sorted as "symbol distance slot" texts.
-    struct Line {
-        std::string key;
-        std::string distance;
-        int slot;
-    };
+    // Grouped order, then each group sorted by its keys.
     SlotMap source{};
-    std::vector<std::string> parsed(static_cast<std::size_t>(n) + 1);
+    std::array<SortLine, MaxBonds> lines;
+    std::array<double, MaxBonds + 1> parsed{};
+    std::array<bool, MaxBonds + 1> readable{};
     int position = 0;
     for (int k = 1; k <= r.HSPCount; ++k) {
-        const std::string& symbol = symbols[static_cast<std::size_t>(k - 1)];
+        const std::string& symbol = *symbols[static_cast<std::size_t>(k - 1)];
         r.HSPsymb[k] = symbol;
         r.HSPFirstIndex[k] = position + 1;
-        std::vector<Line> group;
+        std::size_t size = 0;
         std::size_t width = 0;
         for (int s = 1; s <= n; ++s) {
             if (r.BondSymbol[s] != symbol) continue;
-            r.newindex[position + static_cast<int>(group.size()) + 1] = s;
-            std::string distance = xFloatToStr(r.Dist[s]);
-            width = std::max(width, std::min(distance.find('.'), distance.size()));
-            group.push_back({std::string(), std::move(distance), s});
+            r.newindex[position + static_cast<int>(size) + 1] = s;
+            SortLine& line = lines[size++];
+            line.distanceSize = xFloatToStr(r.Dist[s], line.distance).size();
+            line.digits = std::min(line.Distance().find('.'), line.distanceSize);
+            line.slot = s;
+            width = std::max(width, line.digits);
         }
-        r.HSPCoor[k] = static_cast<int>(group.size());
-        for (Line& line : group)
-            line.key =
-                symbol + " " + PaddedDistance(line.distance, width) + " " + IntToStr(line.slot);
-        std::sort(group.begin(), group.end(),
-                  [](const Line& a, const Line& b) { return TextLessIgnoringCase(a.key, b.key); });
-        for (Line& line : group) {
+        r.HSPCoor[k] = static_cast<int>(size);
+        for (std::size_t i = 0; i < size; ++i)
+            lines[i].MakeKey(width);
+        std::sort(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(size),
+                  [](const SortLine& a, const SortLine& b) {
+                      return TextLessIgnoringCase(a.Key(), b.Key());
+                  });
+        for (std::size_t i = 0; i < size; ++i) {
             ++position;
-            source[static_cast<std::size_t>(position)] = line.slot;
-            parsed[static_cast<std::size_t>(position)] = std::move(line.distance);
+            source[static_cast<std::size_t>(position)] = lines[i].slot;
+            // The distance as its text reads (15 significant digits).
+            const auto v = TryStrToFloat(lines[i].Distance());
+            readable[static_cast<std::size_t>(position)] = v.has_value();
+            if (v) parsed[static_cast<std::size_t>(position)] = *v;
         }
     }
 
     MoveBonds(r, source, position, false);
-    for (int d = 1; d <= position; ++d) {
-        // The distance as its text reads (15 significant digits).
-        if (const auto v = TryStrToFloat(parsed[static_cast<std::size_t>(d)])) r.Dist[d] = *v;
-    }
+    for (int d = 1; d <= position; ++d)
+        if (readable[static_cast<std::size_t>(d)]) r.Dist[d] = parsed[static_cast<std::size_t>(d)];
 }
 
 // Links the bonds of centres 1..nCentres to the bonds of partners.

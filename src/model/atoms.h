@@ -1,6 +1,11 @@
 // The atom record: one per asymmetric site or symmetry-generated image.
 // A plain value record; the field order is the program's declaration order.
-// Bond and ligand slots run 1..50, face slots 1..100.
+// Bond and ligand slots run 1..50, face slots 1..100. The arrays that only
+// the asymmetric atoms fill (as central atoms: effective coordination per
+// sub-polyhedron, charge distribution, bond valences, second sphere,
+// polyhedron geometry) are LazyArray1s: their storage is made when first
+// used, so the many records that never use them (symmetry images above all)
+// stay small.
 #pragma once
 
 #include <string>
@@ -13,7 +18,8 @@ inline constexpr int MaxBonds = 50;  // bond / ligand slots per atom
 inline constexpr int MaxFaces = 100; // face slots per polyhedron
 
 template <class T> using BondArray = Array1<T, MaxBonds>;
-template <class T> using FaceArray = Array1<T, MaxFaces>;
+template <class T> using LazyBondArray = LazyArray1<T, MaxBonds>;
+template <class T> using FaceArray = LazyArray1<T, MaxFaces>;
 
 struct TAtoms {
     std::string Atomlabel;
@@ -22,12 +28,12 @@ struct TAtoms {
     BondArray<int> HSPCoor;
     BondArray<std::string> HSPsymb;
     BondArray<int> HSPFirstIndex;
-    BondArray<double> HSPSumqij;
-    BondArray<double> HSPKevo;
-    BondArray<double> HSPWAverageDist;
-    BondArray<double> HSPMinDist;
-    BondArray<double> HSPSumQx;
-    BondArray<double> HSPSumQj;
+    LazyBondArray<double> HSPSumqij;
+    LazyBondArray<double> HSPKevo;
+    LazyBondArray<double> HSPWAverageDist;
+    LazyBondArray<double> HSPMinDist;
+    LazyBondArray<double> HSPSumQx;
+    LazyBondArray<double> HSPSumQj;
     double AvDist = 0;
     double AvDistSel = 0;
     BondArray<std::string> BondBVS;
@@ -39,7 +45,7 @@ struct TAtoms {
     BondArray<double> BondCoorCX;
     BondArray<double> BondCoorCY;
     BondArray<double> BondCoorCZ;
-    BondArray<double> BondCenDist;
+    LazyBondArray<double> BondCenDist;
     BondArray<Array1<int, 2>> BondIndex; // [k][1] partner record, [k][2] reverse slot
     BondArray<std::string> BondingAtoms;
     double BondSD = 0;
@@ -52,23 +58,23 @@ struct TAtoms {
     BondArray<double> BW;
     int Coor = 0;
     Array1<double, 3> CenVector;
-    BondArray<double> deltaBVS;
-    BondArray<double> deltaqicat;
-    BondArray<double> deltaQrs;
-    BondArray<double> deltaQx;
-    BondArray<double> deltaQj;
-    BondArray<double> deltaQa;
+    LazyBondArray<double> deltaBVS;
+    LazyBondArray<double> deltaqicat;
+    LazyBondArray<double> deltaQrs;
+    LazyBondArray<double> deltaQx;
+    LazyBondArray<double> deltaQj;
+    LazyBondArray<double> deltaQa;
     double deltaR = 0;
-    BondArray<double> Diff;
+    LazyBondArray<double> Diff;
     BondArray<double> Dist;
-    BondArray<double> DistNew;
+    LazyBondArray<double> DistNew;
     double Kevo = 0;
     int ECoor = 0;
     double EDEV = 0;
     double effcharge = 0;
-    BondArray<double> effRo;
-    BondArray<double> effB;
-    BondArray<double> ExpDist;
+    LazyBondArray<double> effRo;
+    LazyBondArray<double> effB;
+    LazyBondArray<double> ExpDist;
     int FacesNo = 0;
     int DispFacesNo = 0;
     FaceArray<std::string> Faces;
@@ -89,13 +95,13 @@ struct TAtoms {
     std::string RoString;
     std::string RoSearch;
     int SCoor = 0;
-    BondArray<std::string> SecSphereAtoms;
-    BondArray<double> SecSphereDist;
-    BondArray<double> SecSphereX;
-    BondArray<double> SecSphereY;
-    BondArray<double> SecSphereZ;
-    BondArray<std::string> SecSphereSymOp;
-    BondArray<std::string> SecSphereSymTrans;
+    LazyBondArray<std::string> SecSphereAtoms;
+    LazyBondArray<double> SecSphereDist;
+    LazyBondArray<double> SecSphereX;
+    LazyBondArray<double> SecSphereY;
+    LazyBondArray<double> SecSphereZ;
+    LazyBondArray<std::string> SecSphereSymOp;
+    LazyBondArray<std::string> SecSphereSymTrans;
     int SecSphereCoor = 0;
     std::string symbol;
     std::string SymOp;
@@ -130,16 +136,16 @@ struct TAtoms {
     FaceArray<double> PartVolumes;
     int VolFaces = 0;
     int IPFaces = 0;
-    BondArray<double> SBondCoorX;
-    BondArray<double> SBondCoorY;
-    BondArray<double> SBondCoorZ;
-    Array1<std::string, 12> Splits;
+    LazyBondArray<double> SBondCoorX;
+    LazyBondArray<double> SBondCoorY;
+    LazyBondArray<double> SBondCoorZ;
+    LazyArray1<std::string, 12> Splits;
     int SplitsNo = 0;
     int SFacesNo = 0;
     FaceArray<std::string> SFaces;
-    BondArray<std::string> SplitTable; // one label per vertex position
+    LazyBondArray<std::string> SplitTable; // one label per vertex position
     FaceArray<std::string> AdjacentFaces;
-    Array1<std::string, 57> IPSum;
+    LazyArray1<std::string, 57> IPSum;
     FaceArray<std::string> DAngles;
     Array1<Array1<std::string, 3>, 2> IP;
     Array1<Array1<std::string, 3>, 2> OOP;
@@ -149,7 +155,8 @@ struct TAtoms {
     Array1<double, 2> Average123_45;
 
     // Back to the state of a record that is not in use: empty strings, zero
-    // numbers, false flags. Reuses the strings' storage.
+    // numbers, false flags. Reuses the strings' storage; the lazy arrays give
+    // theirs back.
     void Reset();
 };
 

@@ -99,6 +99,7 @@ void TCalcExpress::init(std::string_view s) {
     Pos = 1;
     Bc = 0;
     Depth = 0;
+    Nodes = 0;
     CurCon.clear();
     try {
         Tree = gettree();
@@ -188,11 +189,16 @@ void TCalcExpress::getlex() {
     Curlex = code;
 }
 
-TCalcExpress::PTree TCalcExpress::leaf() const {
-    return std::make_unique<TTree>(Curlex, CurCon);
+TCalcExpress::PTree TCalcExpress::leaf() {
+    ++Nodes;
+    auto node = std::make_unique<TTree>(Curlex, CurCon);
+    if (Curlex == TokNumber) node->value = xStrToFloat(node->con);
+    if (Curlex == TokVariable) node->index = TryStrToInt(node->con).value_or(-1);
+    return node;
 }
 
 TCalcExpress::PTree TCalcExpress::Node(int code, std::string text, PTree left, PTree right) {
+    ++Nodes;
     auto node = std::make_unique<TTree>(code, std::move(text));
     node->l = std::move(left);
     node->r = std::move(right);
@@ -301,13 +307,12 @@ double TCalcExpress::apply(const TTree& node, double left, double right,
     case TokDivide:
         return left / right;
     case TokNumber:
-        return xStrToFloat(node.con);
+        return node.value;
     case TokVariable: {
-        std::optional<int> k = TryStrToInt(node.con);
-        if (!k || *k < 0) throw FormulaError("Unknown variable in the formula.");
-        if (static_cast<std::size_t>(*k) >= values.size())
+        if (node.index < 0) throw FormulaError("Unknown variable in the formula.");
+        if (static_cast<std::size_t>(node.index) >= values.size())
             throw FormulaError("No value for a variable of the formula.");
-        return values[static_cast<std::size_t>(*k)];
+        return values[static_cast<std::size_t>(node.index)];
     }
     case TokNegate:
         return -left;
@@ -356,21 +361,47 @@ double TCalcExpress::apply(const TTree& node, double left, double right,
     }
 }
 
+namespace {
+
+// A stack kept in place up to N entries (an operator's components have a
+// handful of nodes), on the heap beyond.
+template <class T, std::size_t N> class SmallStack {
+  public:
+    explicit SmallStack(std::size_t capacity) {
+        if (capacity > N) heap_.resize(capacity);
+    }
+    bool empty() const { return size_ == 0; }
+    T& back() { return data()[size_ - 1]; }
+    void push_back(const T& v) { data()[size_++] = v; }
+    void pop_back() { --size_; }
+
+  private:
+    T* data() { return heap_.empty() ? local_.data() : heap_.data(); }
+    std::array<T, N> local_{};
+    std::vector<T> heap_;
+    std::size_t size_ = 0;
+};
+
+} // namespace
+
 double TCalcExpress::calc(std::span<const double> values) const {
     if (!Tree) throw FormulaError("The formula is invalid.");
     // Post-order walk with explicit stacks: the tree of a long sum is as deep
-    // as the formula is long.
+    // as the formula is long. Neither stack holds more entries than the tree
+    // has nodes.
     struct Step {
         const TTree* node;
         bool childrenDone;
     };
-    std::vector<Step> todo{{Tree.get(), false}};
-    std::vector<double> results;
+    const auto capacity = static_cast<std::size_t>(std::max(Nodes, 1));
+    SmallStack<Step, 32> todo(capacity);
+    SmallStack<double, 32> results(capacity);
+    todo.push_back({Tree.get(), false});
     while (!todo.empty()) {
         Step& step = todo.back();
         const TTree* node = step.node;
         if (!step.childrenDone) {
-            step.childrenDone = true; // before the pushes, which may move the step
+            step.childrenDone = true;
             if (node->r) todo.push_back({node->r.get(), false});
             if (node->l) todo.push_back({node->l.get(), false}); // evaluated first
             continue;

@@ -125,6 +125,8 @@ class TCalcExpress {
 
         int num = 0;              // token code
         std::string con;          // number text, variable index as decimal text, or name
+        double value = 0;         // a number's value, read once from con
+        int index = -1;           // a variable's index, read once from con (-1: unknown)
         std::unique_ptr<TTree> l; // operand, or left operand, or base of a power
         std::unique_ptr<TTree> r; // right operand, or exponent of a power
     };
@@ -135,8 +137,8 @@ class TCalcExpress {
     PTree gettree();
     PTree getop();
     PTree getsingleop();
-    PTree leaf() const;
-    static PTree Node(int code, std::string text, PTree left, PTree right = nullptr);
+    PTree leaf();
+    PTree Node(int code, std::string text, PTree left, PTree right = nullptr);
     static double xStrToFloat(std::string_view s);
     static double apply(const TTree& node, double left, double right,
                         std::span<const double> values);
@@ -153,6 +155,7 @@ class TCalcExpress {
 
     std::string CurCon; // text of the current number, variable or function token
     int Depth = 0;      // nesting of parentheses and function calls during the parse
+    int Nodes = 0;      // nodes of the tree: the most an evaluation keeps pending
 };
 
 } // namespace kevo

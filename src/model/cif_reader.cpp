@@ -363,9 +363,9 @@ std::string OxidationText(const std::string& digits, double value) {
 
 // Blanks the records in use and sets all counts to 0.
 void ForgetStructure(Model& m) {
-    for (int i = 1; i <= std::min(m.AClength + m.GACLength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AClength + m.GACLength, m.AC.size()); ++i)
         m.AC[i].Reset();
-    for (int i = 1; i <= std::min(m.AAlength + m.GAALength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AAlength + m.GAALength, m.AA.size()); ++i)
         m.AA[i].Reset();
     m.AClength = m.AAlength = m.GACLength = m.GAALength = 0;
     m.TotACLength = m.TotAALength = 0;
@@ -410,6 +410,7 @@ void BeginRead(Model& m, const std::string& path) {
     InitializeRecords(m);
     AtomRecordClear(m);
     ForgetStructure(m); // images too; nothing of the old structure stays in use
+    ClearResults(m);    // nor a result a record or report of this one could print
     m.Calculated = false;
     m.SG1.assign(100, StagingRow{});
 }
@@ -948,7 +949,7 @@ bool Reader::Complete(std::vector<Site>& sites) {
         if (!GenerateAtoms(m_, msg_)) return false;
         CalcMultiplicities(m_);
         LoadRecords(m_);
-        LoadGeneratedRecords(m_);
+        LoadGeneratedRecords(m_, true); // BeginRead blanked every record in use
     } else if (!p1) {
         return Fail(cif_text::NoOperators);
     }
@@ -1084,6 +1085,8 @@ bool StructureLoaded(const Model& m) {
 void LoadRecords(Model& m) {
     if (m.AClength != 0) AtomRecordClear(m);
     const int rows = static_cast<int>(m.SG1.size()) - 1;
+    m.AC.Ensure(std::clamp(m.AClength, 0, MaxAtoms));
+    m.AA.Ensure(std::clamp(m.AAlength, 0, MaxAtoms));
     auto load = [&m](StagingRow& row, TAtoms& r) {
         r.Atomlabel = Cell(row, ColLabel);
         r.symbol = Cell(row, ColPopulation);

@@ -8,8 +8,8 @@
 namespace kevo {
 
 void TAtoms::Reset() {
-    // Copy-assigning from a blank record keeps the strings' storage, so a
-    // reset allocates nothing.
+    // Copy-assigning from a blank record keeps the strings' storage and
+    // frees that of the lazy arrays, so a reset allocates nothing.
     static const TAtoms blank{};
     *this = blank;
 }
@@ -37,7 +37,7 @@ void ClearBondData(TAtoms& r) {
         r.BondCoorZ[k] = 0;
         r.BondSymOp[k].clear();
         r.BondSymTrans[k].clear();
-        r.deltaqicat[k] = 0;
+        r.deltaqicat.SetBlank(k);
     }
     r.Coor = 0;
     r.AvDist = 0;
@@ -72,31 +72,49 @@ void ClearSite(TAtoms& r) {
         r.BondIndex[k][2] = 0;
         r.BondMult[k] = 0;
         r.Dist[k] = 0;
-        r.deltaqicat[k] = 0;
-        r.deltaBVS[k] = 0;
+        r.deltaqicat.SetBlank(k);
+        r.deltaBVS.SetBlank(k);
         r.BW[k] = 0;
         r.BondCoorX[k] = 0;
         r.BondCoorY[k] = 0;
         r.BondCoorZ[k] = 0;
-        r.effB[k] = 0;
-        r.effRo[k] = 0;
+        r.effB.SetBlank(k);
+        r.effRo.SetBlank(k);
     }
 }
 
 } // namespace
 
 void InitializeRecords(Model& m) {
-    for (int i = 1; i <= std::min(m.TotACLength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.TotACLength, m.AC.size()); ++i)
         ClearBondData(m.AC[i]);
-    for (int i = 1; i <= std::min(m.TotAALength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.TotAALength, m.AA.size()); ++i)
         ClearBondData(m.AA[i]);
 }
 
 void AtomRecordClear(Model& m) {
-    for (int i = 1; i <= std::min(m.AClength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AClength, m.AC.size()); ++i)
         ClearSite(m.AC[i]);
-    for (int i = 1; i <= std::min(m.AAlength, MaxAtoms); ++i)
+    for (int i = 1; i <= std::min(m.AAlength, m.AA.size()); ++i)
         ClearSite(m.AA[i]);
+}
+
+void ClearResults(Model& m) {
+    m.StructureFormula.clear();
+    m.ChargeFormula.clear();
+    m.BVSFormula.clear();
+    m.ErrOB.clear();
+    m.FoundRo = false;
+    m.HA = m.HC = m.HH = false;
+    m.CDPosCharge = m.CDNegCharge = m.DiffMax = 0;
+    m.DevQXCC = m.DevQACC = m.DevQXAC = m.DevQAAC = 0;
+    m.devBVSC = m.devBVSA = 0;
+    m.GII = m.GIICat = m.GIIAn = 0;
+    m.DevBaurC = m.DevBrownC = m.DevBaurA = m.DevBrownA = 0;
+    m.EV = m.CDEV = 0;
+    m.iterations = 0;
+    m.maxlenbondAC = m.maxlensymAC = m.maxlenlabelAC = 0;
+    m.maxlenbondAA = m.maxlenlabelAA = m.maxlensymAA = 0;
 }
 
 int Decimals(const Model& m) {

@@ -1,8 +1,9 @@
 // The structure model: everything the program knows about the structure that
-// is open, its settings, flags and results. One object, allocated once on the
-// heap (it holds two arrays of 1000 large records), never copied, passed by
-// reference to every step. Several models may live side by side, one per
-// thread, because no step keeps state anywhere else.
+// is open, its settings, flags and results. One object on the heap, never
+// copied, passed by reference to every step. Its two arrays of up to 1000
+// large atom records hold only the records the structures read so far needed
+// (RecordArray). Several models may live side by side, one per thread,
+// because no step keeps state anywhere else.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 
 #include "model/array1.h"
 #include "model/atoms.h"
+#include "model/record_array.h"
 
 namespace kevo {
 
@@ -19,7 +21,9 @@ inline constexpr int MaxAtoms = 1000;     // records per array, sites and images
 inline constexpr int MaxBondTypes = 50;   // rows of the bond-type limit table
 inline constexpr int StagingColumns = 12; // columns of the staging table
 
-using AtomArray = Array1<TAtoms, MaxAtoms>;
+// AC and AA: records 1..n exist once a writer made room for them with
+// Ensure(n).
+using AtomArray = RecordArray<TAtoms, MaxAtoms>;
 using Matrix3 = Array1<Array1<double, 3>, 3>; // [row][col]
 
 // One row of the staging table the CIF reader fills: column 0 row number,
@@ -40,7 +44,7 @@ inline constexpr int ColSymbols = 11;
 class Model {
   public:
     // The only way to get a model: on the heap, settings at their start-up
-    // values.
+    // values, no atom record made yet.
     static std::unique_ptr<Model> Create();
 
     Model(const Model&) = delete;
@@ -135,8 +139,9 @@ class Model {
     double timeelapsed1 = 0, timeelapsed2 = 0, timeelapsed3 = 0;
 
     // --- Manual coordination choices per atom and ligand slot ---------------------
-    Array1<Array0<std::string, MaxBonds>, MaxAtoms> MCCats;
-    Array1<Array0<std::string, MaxBonds>, MaxAtoms> MCAns;
+    // Lists 1..n exist once made (MCListOf).
+    RecordArray<Array0<std::string, MaxBonds>, MaxAtoms> MCCats;
+    RecordArray<Array0<std::string, MaxBonds>, MaxAtoms> MCAns;
     bool ShCations = true;
 
   private:
@@ -145,11 +150,19 @@ class Model {
 
 // Clears the coordination, bond and charge fields of the cation records
 // 1..TotACLength and the anion records 1..TotAALength (the totals of the
-// previous run), keeping identity, position, charge and site fields.
+// previous run), keeping identity, position, charge and site fields. Only
+// records that exist are touched; the others are blank anyway.
 void InitializeRecords(Model& m);
 
-// Clears the asymmetric records 1..AClength and 1..AAlength.
+// Clears the asymmetric records 1..AClength and 1..AAlength (those that
+// exist).
 void AtomRecordClear(Model& m);
+
+// The results of calculations (global indicators, formulas, heteroligand
+// flags, report column widths, the opposing-bond message) back to their
+// start-up values, so that nothing a report or a record of the next structure
+// prints can come from an earlier one. The timings are kept.
+void ClearResults(Model& m);
 
 // The largest number of decimals among the asymmetric coordinates, counted
 // on their shortest text; 0 when there are no sites.

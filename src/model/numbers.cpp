@@ -1,5 +1,7 @@
 #include "model/numbers.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -22,10 +24,15 @@ bool IsDigit(char c) {
 }
 
 // The shortest round-trip decimal digits of |x| (x finite, not zero) and the
-// decimal exponent of the first digit: |x| = d0.d1d2... * 10^exp.
+// decimal exponent of the first digit: |x| = d0.d1d2... * 10^exp. At most 17
+// digits, kept in place so that formatting a number allocates nothing but
+// its text.
 struct Decimal {
-    std::string digits;
+    std::array<char, 24> digits{};
+    std::size_t size = 0;
     int exp = 0;
+
+    std::string_view Digits() const { return {digits.data(), size}; }
 };
 
 Decimal ShortestDecimal(double x, int precision = -1) {
@@ -40,7 +47,7 @@ Decimal ShortestDecimal(double x, int precision = -1) {
     Decimal d;
     std::size_t e = text.find('e');
     for (std::size_t i = 0; i < e; ++i)
-        if (IsDigit(text[i])) d.digits.push_back(text[i]);
+        if (IsDigit(text[i]) && d.size < d.digits.size()) d.digits[d.size++] = text[i];
     std::string_view exp_text = text.substr(e + 1);
     bool neg = false;
     if (!exp_text.empty() && (exp_text.front() == '+' || exp_text.front() == '-')) {
@@ -50,8 +57,8 @@ Decimal ShortestDecimal(double x, int precision = -1) {
     int exp = 0;
     std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), exp);
     d.exp = neg ? -exp : exp;
-    while (d.digits.size() > 1 && d.digits.back() == '0')
-        d.digits.pop_back();
+    while (d.size > 1 && d.digits[d.size - 1] == '0')
+        --d.size;
     return d;
 }
 
@@ -97,29 +104,60 @@ double xStrToFloat(std::string_view s) {
     throw ConversionError(s);
 }
 
-std::string xFloatToStr(double x) {
-    if (!std::isfinite(x)) return NonFinite(x);
-    if (x == 0) return "0";
-    Decimal d = ShortestDecimal(x, 14); // 15 significant digits
-    std::string out = x < 0 ? "-" : "";
-    const std::string& D = d.digits;
+std::string_view xFloatToStr(double x, NumberText& buf) {
+    auto text = [&buf](std::string_view s) {
+        std::copy(s.begin(), s.end(), buf.begin());
+        return std::string_view(buf.data(), s.size());
+    };
+    if (std::isnan(x)) return text("NAN");
+    if (!std::isfinite(x)) return text(x < 0 ? "-INF" : "INF");
+    if (x == 0) return text("0");
+    const Decimal d = ShortestDecimal(x, 14); // 15 significant digits
+    const std::string_view D = d.Digits();
+    // At most 15 digits, a sign, "0.", five zeros or an exponent: the text
+    // fits in buf.
+    std::size_t n = 0;
+    auto put = [&buf, &n](std::string_view s) {
+        for (char c : s)
+            buf[n++] = c;
+    };
+    auto zeros = [&buf, &n](std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            buf[n++] = '0';
+    };
+    if (x < 0) put("-");
     if (d.exp < -5 || d.exp >= 15) {
-        out += D[0];
-        if (D.size() > 1) out += "." + D.substr(1);
-        out += "E" + std::to_string(d.exp);
-        return out;
+        put(D.substr(0, 1));
+        if (D.size() > 1) {
+            put(".");
+            put(D.substr(1));
+        }
+        put("E");
+        const auto r = std::to_chars(buf.data() + n, buf.data() + buf.size(), d.exp);
+        n = static_cast<std::size_t>(r.ptr - buf.data());
+        return {buf.data(), n};
     }
     if (d.exp >= 0) {
-        std::size_t int_digits = static_cast<std::size_t>(d.exp) + 1;
+        const auto int_digits = static_cast<std::size_t>(d.exp) + 1;
         if (D.size() <= int_digits) {
-            out += D + std::string(int_digits - D.size(), '0');
+            put(D);
+            zeros(int_digits - D.size());
         } else {
-            out += D.substr(0, int_digits) + "." + D.substr(int_digits);
+            put(D.substr(0, int_digits));
+            put(".");
+            put(D.substr(int_digits));
         }
     } else {
-        out += "0." + std::string(static_cast<std::size_t>(-d.exp - 1), '0') + D;
+        put("0.");
+        zeros(static_cast<std::size_t>(-d.exp - 1));
+        put(D);
     }
-    return out;
+    return {buf.data(), n};
+}
+
+std::string xFloatToStr(double x) {
+    NumberText buf;
+    return std::string(xFloatToStr(x, buf));
 }
 
 std::string FF(std::string_view format, double x) {
@@ -128,36 +166,55 @@ std::string FF(std::string_view format, double x) {
         throw std::invalid_argument("unsupported number format '" + std::string(format) + "'");
     if (!std::isfinite(x)) return NonFinite(x);
 
-    // N = |x| * 10^n rounded half away from zero, as a digit string, from the
-    // shortest decimal form of x.
-    std::string N;
+    // N = |x| * 10^n rounded half away from zero, from the shortest decimal
+    // form of x: the digits P, then z zeros (the shortest form has at most 17
+    // significant digits, a carry may add one).
+    std::array<char, 24> P{};
+    std::size_t p = 0;
+    std::size_t z = 0;
     if (x != 0) {
-        Decimal d = ShortestDecimal(x);
+        const Decimal d = ShortestDecimal(x);
         const int keep = d.exp + n + 1; // digits at places >= 10^-n
         if (keep == 0) {
-            N = d.digits[0] >= '5' ? "1" : "0";
+            P[p++] = d.digits[0] >= '5' ? '1' : '0';
         } else if (keep > 0) {
             const auto k = static_cast<std::size_t>(keep);
-            N = d.digits.substr(0, std::min(k, d.digits.size()));
-            if (N.size() < k) N.append(k - N.size(), '0');
-            if (d.digits.size() > k && d.digits[k] >= '5') {
-                int i = static_cast<int>(N.size()) - 1;
-                while (i >= 0 && N[static_cast<std::size_t>(i)] == '9')
-                    N[static_cast<std::size_t>(i--)] = '0';
-                if (i < 0)
-                    N.insert(N.begin(), '1');
-                else
-                    ++N[static_cast<std::size_t>(i)];
+            p = std::min(k, d.size);
+            std::copy(d.digits.begin(), d.digits.begin() + static_cast<std::ptrdiff_t>(p),
+                      P.begin());
+            z = k - p;
+            if (d.size > k && d.digits[k] >= '5') {
+                std::size_t i = p;
+                while (i > 0 && P[i - 1] == '9')
+                    P[--i] = '0';
+                if (i == 0) {
+                    std::copy_backward(P.begin(), P.begin() + static_cast<std::ptrdiff_t>(p),
+                                       P.begin() + static_cast<std::ptrdiff_t>(p) + 1);
+                    P[0] = '1';
+                    ++p;
+                } else {
+                    ++P[i - 1];
+                }
             }
         }
     }
-    if (N.empty()) N = "0";
-    const bool zero = N.find_first_not_of('0') == std::string::npos;
+    if (p == 0 && z == 0) P[p++] = '0';
+    const bool zero = std::all_of(P.begin(), P.begin() + static_cast<std::ptrdiff_t>(p),
+                                  [](char c) { return c == '0'; });
+    // N padded with zeros in front to at least n + 1 digits, the point
+    // before its last n.
     const auto un = static_cast<std::size_t>(n);
-    if (N.size() < un + 1) N.insert(0, un + 1 - N.size(), '0');
-    std::string out = (x < 0 && !zero) ? "-" : "";
-    if (n == 0) return out + N;
-    return out + N.substr(0, N.size() - un) + "." + N.substr(N.size() - un);
+    const std::size_t len = p + z;
+    const std::size_t total = std::max(len, un + 1);
+    const std::size_t pad = total - len;
+    std::string out;
+    out.reserve(total + 2);
+    if (x < 0 && !zero) out += '-';
+    for (std::size_t i = 0; i < total; ++i) {
+        if (un > 0 && i == total - un) out += '.';
+        out += i < pad || i - pad >= p ? '0' : P[i - pad];
+    }
+    return out;
 }
 
 std::string FormatString(std::string_view s, std::string_view format) {

@@ -16,6 +16,7 @@
 // printed without a sign ("0.000", never "-0.000").
 #pragma once
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -47,6 +48,11 @@ double xStrToFloat(std::string_view s);
 // 1e-5 in magnitude, or with more than 15 digits before the point, use the
 // exponent form "1.5E-7", "1E20".
 std::string xFloatToStr(double x);
+
+// The same text written into buf (it always fits), for loops that would
+// otherwise make a string per number; the view points into buf.
+using NumberText = std::array<char, 32>;
+std::string_view xFloatToStr(double x, NumberText& buf);
 
 // x formatted with a picture format: "0" (integer, rounded) or "0.0" ...
 // "0.0000000" (exactly that many decimals). Any other picture raises

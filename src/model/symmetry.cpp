@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -208,16 +211,23 @@ class PositionTable {
 
 // One component of an operator, parsed once and evaluated for every atom.
 // Its variables are those of x, y, z that occur in the text, in this order;
-// axis[k] says which coordinate the k-th variable takes.
+// axis[k] says which coordinate the k-th variable takes. Operators share
+// their components ("x", "-y+1/2" ...), so a component is parsed, and its
+// affine form found, once per text.
 struct Component {
     TCalcExpress ce;
     std::array<int, 3> axis{};
     int count = 0;
+    // The text parses and is of the affine form below (AffineRow).
+    bool usable = false;
+    // The affine form: the component = sum over k of R[k] * x_k + t.
+    std::array<int, 3> R{};
+    double t = 0;
 };
 
 struct ParsedOperator {
     std::string text;
-    std::array<Component, 3> comp;
+    std::array<const Component*, 3> comp{};
     // The affine form: component c = sum over k of R[c][k] * x_k + t[c].
     std::array<std::array<int, 3>, 3> R{};
     std::array<double, 3> t{};
@@ -225,11 +235,12 @@ struct ParsedOperator {
 
 // Value of one component at the point p; NaN when it cannot be evaluated.
 double Evaluate(const Component& comp, const std::array<double, 3>& p) {
-    std::vector<double> values(static_cast<std::size_t>(comp.count));
-    for (std::size_t k = 0; k < values.size(); ++k)
+    std::array<double, 3> values{};
+    const auto count = static_cast<std::size_t>(std::clamp(comp.count, 0, 3));
+    for (std::size_t k = 0; k < count; ++k)
         values[k] = p[static_cast<std::size_t>(comp.axis[k])];
     try {
-        return comp.ce.calc(values, 2);
+        return comp.ce.calc(std::span<const double>(values.data(), count));
     } catch (const FormulaError&) {
         return NaN;
     }
@@ -241,46 +252,37 @@ bool OperatorCharacters(std::string_view op) {
     return op.find_first_not_of("0123456789.eExyzXYZ+-*/(), ") == std::string_view::npos;
 }
 
-// Finds the affine form of a parsed operator and checks that it is one a
-// crystal can have: every component t + sum of integer multiples of x, y, z
-// (checked at points other than those that gave the coefficients), a
-// translation of at most MaxTranslation, and a rotation of determinant +1
-// or -1.
-bool AffineForm(ParsedOperator& op) {
+// Finds the affine form of a parsed component and checks that it is one a
+// crystal's operator can have: t + a sum of integer multiples of x, y, z
+// (checked at points other than those that gave the coefficients) with a
+// translation of at most MaxTranslation.
+bool AffineRow(Component& comp) {
     static constexpr std::array<std::array<double, 3>, 3> Trials{
         {{0.3, -0.7, 0.45}, {-2.5, 1.25, 3.75}, {7.125, 11.5, -9.875}}};
-    for (std::size_t c = 0; c < 3; ++c) {
-        const Component& comp = op.comp[c];
-        const double t = Evaluate(comp, {0, 0, 0});
-        if (!std::isfinite(t) || std::fabs(t) > MaxTranslation) return false;
-        op.t[c] = t;
-        for (std::size_t k = 0; k < 3; ++k) {
-            std::array<double, 3> unit{};
-            unit[k] = 1;
-            const double coefficient = Evaluate(comp, unit) - t;
-            const double whole = std::round(coefficient);
-            if (!std::isfinite(coefficient) || std::fabs(coefficient - whole) > 1e-9 ||
-                std::fabs(whole) > MaxRotationEntry)
-                return false;
-            op.R[c][k] = static_cast<int>(whole);
-        }
-        for (const auto& p : Trials) {
-            double expected = t;
-            double scale = 1 + std::fabs(t);
-            for (std::size_t k = 0; k < 3; ++k) {
-                expected += op.R[c][k] * p[k];
-                scale += std::fabs(op.R[c][k] * p[k]);
-            }
-            const double value = Evaluate(comp, p);
-            if (!(std::fabs(value - expected) <= 1e-9 * scale)) return false;
-        }
+    const double t = Evaluate(comp, {0, 0, 0});
+    if (!std::isfinite(t) || std::fabs(t) > MaxTranslation) return false;
+    comp.t = t;
+    for (std::size_t k = 0; k < 3; ++k) {
+        std::array<double, 3> unit{};
+        unit[k] = 1;
+        const double coefficient = Evaluate(comp, unit) - t;
+        const double whole = std::round(coefficient);
+        if (!std::isfinite(coefficient) || std::fabs(coefficient - whole) > 1e-9 ||
+            std::fabs(whole) > MaxRotationEntry)
+            return false;
+        comp.R[k] = static_cast<int>(whole);
     }
-    const auto& R = op.R;
-    auto r = [&R](std::size_t i, std::size_t j) { return static_cast<double>(R[i][j]); };
-    const double det = r(0, 0) * (r(1, 1) * r(2, 2) - r(1, 2) * r(2, 1)) -
-                       r(0, 1) * (r(1, 0) * r(2, 2) - r(1, 2) * r(2, 0)) +
-                       r(0, 2) * (r(1, 0) * r(2, 1) - r(1, 1) * r(2, 0));
-    return det == 1 || det == -1;
+    for (const auto& p : Trials) {
+        double expected = t;
+        double scale = 1 + std::fabs(t);
+        for (std::size_t k = 0; k < 3; ++k) {
+            expected += comp.R[k] * p[k];
+            scale += std::fabs(comp.R[k] * p[k]);
+        }
+        const double value = Evaluate(comp, p);
+        if (!(std::fabs(value - expected) <= 1e-9 * scale)) return false;
+    }
+    return true;
 }
 
 // The cell parameters that disagree with an operator: the metric tensor G of
@@ -331,11 +333,42 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The component of this text: parsed with the variables x, y, z that occur
+// in it; usable when it parses, names no variable other than x, y, z and no
+// function, and has the affine form of an operator's component.
+std::unique_ptr<Component> ParseComponent(const std::string& text) {
+    auto comp = std::make_unique<Component>();
+    std::string lower = text;
+    for (char& ch : lower)
+        ch = LowerAscii(ch);
+    std::vector<std::string> variables;
+    for (int k = 0; k < 3; ++k) {
+        if (lower.find(Names[static_cast<std::size_t>(k)]) == std::string::npos) continue;
+        variables.emplace_back(Names[static_cast<std::size_t>(k)]);
+        comp->axis[static_cast<std::size_t>(comp->count++)] = k;
+    }
+    comp->ce.SetVariables(variables); // before the text: it is parsed once
+    comp->ce.init(text);
+    if (!comp->ce.Valid()) return comp;
+    // Whether a parsed formula can be evaluated does not depend on the
+    // values (only a name outside the list stops it), so one trial tells.
+    try {
+        const std::array<double, 3> zeros{};
+        (void)comp->ce.calc(std::span<const double>(zeros.data(), zeros.size()));
+    } catch (const FormulaError&) {
+        return comp;
+    }
+    comp->usable = AffineRow(*comp);
+    return comp;
+}
+
+// Components already parsed, by their text.
+using ComponentCache = std::unordered_map<std::string, std::unique_ptr<Component>>;
+
 // Parses the three components of op. False when op does not have exactly
-// three non-empty comma-separated parts, or a part does not parse, names a
-// variable other than x, y, z or a function, or the whole is not the affine
-// map of a crystal's symmetry operator (AffineForm).
-bool ParseOperator(const std::string& op, ParsedOperator& out) {
+// three non-empty comma-separated parts, or a part is not usable
+// (ParseComponent), or its rotation does not have determinant +1 or -1.
+bool ParseOperator(const std::string& op, ParsedOperator& out, ComponentCache& cache) {
     std::size_t commas = 0;
     std::size_t start = 0;
     for (std::size_t p = 0; p <= op.size(); ++p) {
@@ -348,31 +381,20 @@ bool ParseOperator(const std::string& op, ParsedOperator& out) {
     if (commas != 2 || !OperatorCharacters(op)) return false;
 
     out.text = op;
-    for (int c = 0; c < 3; ++c) {
-        const std::string text = GetCol(",", op, c);
-        std::string lower = text;
-        for (char& ch : lower)
-            ch = LowerAscii(ch);
-        Component& comp = out.comp[static_cast<std::size_t>(c)];
-        std::vector<std::string> variables;
-        comp.count = 0;
-        for (int k = 0; k < 3; ++k) {
-            if (lower.find(Names[static_cast<std::size_t>(k)]) == std::string::npos) continue;
-            variables.emplace_back(Names[static_cast<std::size_t>(k)]);
-            comp.axis[static_cast<std::size_t>(comp.count++)] = k;
-        }
-        comp.ce.init(text);
-        comp.ce.SetVariables(variables);
-        if (!comp.ce.Valid()) return false;
-        // Whether a parsed formula can be evaluated does not depend on the
-        // values (only a name outside the list stops it), so one trial tells.
-        try {
-            (void)comp.ce.calc(std::vector<double>(3, 0.0), 2);
-        } catch (const FormulaError&) {
-            return false;
-        }
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::unique_ptr<Component>& comp = cache[GetCol(",", op, static_cast<int>(c))];
+        if (!comp) comp = ParseComponent(GetCol(",", op, static_cast<int>(c)));
+        if (!comp->usable) return false;
+        out.comp[c] = comp.get();
+        out.R[c] = comp->R;
+        out.t[c] = comp->t;
     }
-    return AffineForm(out);
+    const auto& R = out.R;
+    auto r = [&R](std::size_t i, std::size_t j) { return static_cast<double>(R[i][j]); };
+    const double det = r(0, 0) * (r(1, 1) * r(2, 2) - r(1, 2) * r(2, 1)) -
+                       r(0, 1) * (r(1, 0) * r(2, 2) - r(1, 2) * r(2, 0)) +
+                       r(0, 2) * (r(1, 0) * r(2, 1) - r(1, 1) * r(2, 0));
+    return det == 1 || det == -1;
 }
 
 // The expansion of one run: the operators, the coordinate format and the two
@@ -390,7 +412,7 @@ class Expansion {
         ops_.reserve(ops.size());
         for (std::size_t j = 1; j < ops.size(); ++j) {
             ops_.emplace_back();
-            if (!ParseOperator(ops[j], ops_.back())) {
+            if (!ParseOperator(ops[j], ops_.back(), components_)) {
                 failure_ = std::string(InvalidOperatorText) + ops[j];
                 return false;
             }
@@ -419,20 +441,10 @@ class Expansion {
         for (std::size_t k = 0; k < 3; ++k)
             xyz[k] = TryStrToFloat(xFloatToStr(own[k])).value_or(own[k]);
 
-        std::vector<double> values(3);
         for (const ParsedOperator& op : ops_) {
             std::array<std::string, 3> texts;
             for (std::size_t c = 0; c < 3; ++c) {
-                const Component& comp = op.comp[c];
-                values.resize(static_cast<std::size_t>(comp.count));
-                for (std::size_t k = 0; k < values.size(); ++k)
-                    values[k] = xyz[static_cast<std::size_t>(comp.axis[k])];
-                double r = 0;
-                try {
-                    r = comp.ce.calc(values, 2);
-                } catch (const FormulaError&) {
-                    r = NaN;
-                }
+                const double r = Evaluate(*op.comp[c], xyz);
                 if (!std::isfinite(r)) {
                     failure_ = std::string(InvalidOperatorText) + op.text;
                     return false;
@@ -484,6 +496,7 @@ class Expansion {
     std::string fmt_ = "0.0000";
     std::string one_;
     std::string zero_;
+    ComponentCache components_; // before ops_, which point into it
     std::vector<ParsedOperator> ops_;
     Closeness near_;
     PositionTable all_;
@@ -624,11 +637,12 @@ void CalcMultiplicities(Model& m) {
     }
 }
 
-void LoadGeneratedRecords(Model& m) {
+void LoadGeneratedRecords(Model& m, bool records_blank) {
     const int sites = m.AClength + m.AAlength;
     const int rows = static_cast<int>(m.SG1.size());
-    auto load = [&m](const StagingRow& row, TAtoms& r, bool anion) {
-        r.Reset();
+    auto load = [&m, records_blank](const StagingRow& row, TAtoms& r, bool anion) {
+        if (!records_blank) r.Reset();
+        assert(r.Atomlabel.empty() && r.Coor == 0 && !r.Faces.HasStorage());
         r.Atomlabel = row[ColLabel];
         r.Generated = !r.Atomlabel.empty() && r.Atomlabel.front() == '*';
         r.symbol = row[ColPopulation];
@@ -649,6 +663,8 @@ void LoadGeneratedRecords(Model& m) {
         r.occupancy = TryStrToFloat(row[ColOccupancy]).value_or(0.0);
         ToCartesian(m, r.X, r.Y, r.Z, r.CX, r.CY, r.CZ);
     };
+    m.AC.Ensure(std::clamp(m.AClength + m.GACLength, 0, MaxAtoms));
+    m.AA.Ensure(std::clamp(m.AAlength + m.GAALength, 0, MaxAtoms));
     for (int i = 1; i <= m.GACLength && m.AClength + i <= MaxAtoms; ++i) {
         const int j = sites + i;
         if (j >= rows) break;

@@ -51,8 +51,9 @@ void CalcMultiplicities(Model& m);
 
 // Copies the image rows of the staging table into AC / AA behind the sites.
 // Each image record is cleared first, so nothing of an earlier structure
-// stays in it; SymTrans is left empty.
-void LoadGeneratedRecords(Model& m);
+// stays in it; SymTrans is left empty. A caller that has just blanked the
+// records (the reader) passes records_blank, and they are not cleared twice.
+void LoadGeneratedRecords(Model& m, bool records_blank = false);
 
 // True when two coordinate texts are equal within the precision of a: a is
 // the text already in the table, b the candidate. The tolerance follows the

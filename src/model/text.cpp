@@ -287,13 +287,21 @@ int TextLength(std::string_view s) {
 std::string PadLeft(std::string_view text, int w) {
     const int n = TextLength(text);
     if (n >= w) return std::string(text);
-    return std::string(static_cast<std::size_t>(w - n), ' ') + std::string(text);
+    std::string out;
+    out.reserve(static_cast<std::size_t>(w - n) + text.size());
+    out.append(static_cast<std::size_t>(w - n), ' ');
+    out += text;
+    return out;
 }
 
 std::string PadRight(std::string_view text, int w) {
     const int n = TextLength(text);
     if (n >= w) return std::string(text);
-    return std::string(text) + std::string(static_cast<std::size_t>(w - n), ' ');
+    std::string out;
+    out.reserve(text.size() + static_cast<std::size_t>(w - n));
+    out += text;
+    out.append(static_cast<std::size_t>(w - n), ' ');
+    return out;
 }
 
 } // namespace kevo

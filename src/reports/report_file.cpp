@@ -17,7 +17,12 @@ std::string Reason(int err) {
 } // namespace
 
 std::string ReportFileText(const ReportLines& lines) {
-    std::string text = "\xEF\xBB\xBF";
+    std::size_t size = 3;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    text += "\xEF\xBB\xBF";
     for (const std::string& line : lines) {
         text += line;
         text += "\r\n";

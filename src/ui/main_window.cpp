@@ -524,9 +524,9 @@ bool TOstrel::RunCalculation() {
     WaitCursor wait;
     View view(*this);
     const std::string bvs = seams_->BvsPath();
-    if (!bvs.empty()) return Calculate(*model_, *messages_, {bvs}, &view);
+    if (!bvs.empty()) return Calculate(*model_, *messages_, {bvs, &bvs_tables_}, &view);
     TableNotFound messages(*messages_, seams_->BvsPlacesTried());
-    return Calculate(*model_, messages, {bvs}, &view);
+    return Calculate(*model_, messages, {bvs, &bvs_tables_}, &view);
 }
 
 void TOstrel::CalculateButtonClick() {

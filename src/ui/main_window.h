@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "calc/bond_valence.h"
 #include "model/messages.h"
 #include "model/model.h"
 #include "reports/results.h"
@@ -102,6 +103,7 @@ class TOstrel : public QWidget {
     WindowSeams* seams_;
     std::unique_ptr<MessageSink> messages_;
     std::unique_ptr<Model> model_;
+    BvsTableCache bvs_tables_; // the parameter table, read once per run
     Results results_;
     ReportLines shown_; // the lines in the report memo
     TAboutDialog* about_ = nullptr;

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "calc/bond_valence.h"
@@ -82,6 +84,11 @@ void AddBond(TAtoms& a, const TAtoms& partner, int partner_record, double dist,
 
 class BvsTest : public ::testing::Test {
   protected:
+    // A few records of each kind to fill by hand.
+    void SetUp() override {
+        m.AC.Ensure(4);
+        m.AA.Ensure(4);
+    }
     std::unique_ptr<Model> model = Model::Create();
     Model& m = *model;
     RecordingSink sink;
@@ -336,9 +343,74 @@ TEST_F(BvsTest, UnreadableTableEndsTheCalculation) {
         ASSERT_EQ(s.texts.size(), 1u);
         EXPECT_EQ(s.texts[0], c.message);
         EXPECT_EQ(BvsTableProblem(c.path), c.message);
+        // The same through a cache: a table that cannot be used is said so
+        // on every calculation.
+        BvsTableCache tables;
+        for (int run = 0; run < 2; ++run) {
+            RecordingSink again;
+            EXPECT_FALSE(IteratedKevo(m, again, c.path, &tables));
+            EXPECT_EQ(again.texts, std::vector<std::string>{c.message});
+            EXPECT_EQ(BvsTableProblem(c.path, &tables), c.message);
+        }
         m.AC[1].Reset();
         m.AA[1].Reset();
     }
+}
+
+// A program run reads the table once: later calculations use it even when
+// the file changes or goes away; another path is read anew, and a path that
+// cannot be read is tried again on the next calculation.
+TEST_F(BvsTest, TheTableIsReadOncePerRun) {
+    const auto dir = std::filesystem::temp_directory_path() / "kevo-bvs-cache";
+    std::filesystem::create_directories(dir);
+    const std::string first = (dir / "first.cif").string();
+    const std::string second = (dir / "second.cif").string();
+    auto write = [](const std::string& path, const std::string& ro_b) {
+        std::ofstream(path, std::ios::binary) << Header() << "Na 1   Cl -1   " << ro_b << "\n";
+    };
+    write(first, "2.15 0.37");
+    write(second, "2.82 0.37");
+    BvsTableCache tables;
+    const std::shared_ptr<const BvsTable> table = tables.Get(first);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(tables.Get(first), table);
+    // Workers asking at the same time get the one table.
+    std::vector<std::thread> workers;
+    std::vector<std::shared_ptr<const BvsTable>> got(4);
+    for (auto& g : got)
+        workers.emplace_back([&tables, &g, &first] {
+            for (int k = 0; k < 100; ++k)
+                g = tables.Get(first);
+        });
+    for (auto& w : workers)
+        w.join();
+    for (const auto& g : got)
+        EXPECT_EQ(g, table);
+
+    auto bvs = [this, &tables](const std::string& path) {
+        RockSalt(2.82);
+        RecordingSink s;
+        EXPECT_TRUE(IteratedKevo(m, s, path, &tables));
+        EXPECT_TRUE(s.texts.empty());
+        const double sum = m.AC[1].BVS;
+        m.AC[1].Reset();
+        m.AA[1].Reset();
+        return sum;
+    };
+    const double from_first = 6 * std::exp((2.15 - 2.82) / 0.37);
+    EXPECT_NEAR(bvs(first), from_first, 1e-12);
+    write(first, "2.82 0.37"); // changed on disk: not read again
+    EXPECT_NEAR(bvs(first), from_first, 1e-12);
+    std::filesystem::remove(first);
+    EXPECT_NEAR(bvs(first), from_first, 1e-12);
+    EXPECT_EQ(tables.Get(first), table);
+
+    EXPECT_NEAR(bvs(second), 6.0, 1e-12); // another file is read
+    EXPECT_NE(tables.Get(second), table);
+    EXPECT_EQ(tables.Get(first), nullptr); // gone from disk and no longer kept
+    write(first, "2.15 0.37");
+    EXPECT_NEAR(bvs(first), from_first, 1e-12); // there again: read again
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(BvsTest, SiteWithMoreThanTenSpeciesIsRefused) {
@@ -366,6 +438,7 @@ TEST_F(BvsTest, SiteWithMoreThanTenSpeciesIsRefused) {
 class BvsIndicatorTest : public BvsTest {
   protected:
     void SetUp() override {
+        BvsTest::SetUp();
         m.AClength = 2;
         m.AAlength = 1;
         SetSite(m.AC[1], "A1", "", 2, "");
@@ -485,6 +558,8 @@ TEST_F(BvsTest, ThousandRecordsAtFullCapacity) {
     const char* const cations[] = {"Fe 3 1.000", "Mg 2 1.000", "Si 4 1.000", "Na 1 1.000"};
     m.AClength = m.TotACLength = MaxAtoms;
     m.AAlength = m.TotAALength = MaxAtoms;
+    m.AC.Ensure(MaxAtoms);
+    m.AA.Ensure(MaxAtoms);
     for (int i = 1; i <= MaxAtoms; ++i) {
         SetSite(m.AC[i], "M" + IntToStr(i), cations[i % 4], 2, "1.000.M");
         SetSite(m.AA[i], "O" + IntToStr(i), "O  -2 1.000", -2, "1.000.O");

@@ -58,6 +58,8 @@ void Build(Model& m, const std::vector<SiteData>& cations, const std::vector<Sit
 
     m.AClength = m.TotACLength = static_cast<int>(cations.size());
     m.AAlength = m.TotAALength = static_cast<int>(anions.size());
+    m.AC.Ensure(m.AClength);
+    m.AA.Ensure(m.AAlength);
     m.StrPosCharge = m.StrNegCharge = 0;
     for (int side = 1; side <= 2; ++side) {
         const auto& sites = side == 1 ? cations : anions;
@@ -531,6 +533,8 @@ TEST(ChargeDistribution, RejectsAnUnknownSide) {
 
 TEST(ChargeDistribution, ChargeBalanceByRunSide) {
     auto m = Model::Create();
+    m->AC.Ensure(1);
+    m->AA.Ensure(2);
     m->AClength = 1;
     m->AAlength = 2;
     m->AC[1].Multiplicity = 2;
@@ -571,6 +575,8 @@ void Site(TAtoms& a, const char* symbol, double q, int mult) {
 
 TEST(ChargeDistribution, Formulas) {
     auto m = Model::Create();
+    m->AC.Ensure(3);
+    m->AA.Ensure(1);
     m->AClength = 2;
     m->AAlength = 1;
     Site(m->AC[1], "0.500.Fe:0.500.Mg", 2.5, 4);
@@ -594,6 +600,8 @@ TEST(ChargeDistribution, Formulas) {
 
 TEST(ChargeDistribution, FormulaAmountsAreAddedThroughTheirText) {
     auto m = Model::Create();
+    m->AC.Ensure(3);
+    m->AA.Ensure(2);
     m->AClength = 3;
     m->AAlength = 2;
     for (int i = 1; i <= 3; ++i) {
@@ -611,6 +619,8 @@ TEST(ChargeDistribution, FormulaAmountsBeyondTheNumberRangeDoNotThrow) {
     // Two sites whose amounts are finite but whose sum is not: the formula
     // shows INF (which stops the pipeline) instead of throwing on its text.
     auto m = Model::Create();
+    m->AC.Ensure(2);
+    m->AA.Ensure(1);
     m->AClength = 2;
     m->AAlength = 1;
     Site(m->AC[1], "1.000.Na", 1, 1);

@@ -45,7 +45,9 @@ TAtoms& AddSite(Model& m, const std::string& label, const std::string& element, 
                 double x, double y, double z) {
     const bool cation = charge > 0;
     int& n = cation ? m.AClength : m.AAlength;
-    TAtoms& r = (cation ? m.AC : m.AA)[++n];
+    AtomArray& records = cation ? m.AC : m.AA;
+    records.Ensure(++n);
+    TAtoms& r = records[n];
     r.Atomlabel = label;
     r.AtomSymbol = "(" + element + ")";
     r.effcharge = charge;
@@ -66,7 +68,9 @@ TAtoms& AddImage(Model& m, const TAtoms& parent, const std::string& op, double x
     const bool cation = parent.effcharge > 0;
     int& n = cation ? m.GACLength : m.GAALength;
     const int base = cation ? m.AClength : m.AAlength;
-    TAtoms& r = (cation ? m.AC : m.AA)[base + ++n];
+    AtomArray& records = cation ? m.AC : m.AA;
+    records.Ensure(base + ++n);
+    TAtoms& r = records[base + n];
     r = parent;
     r.Atomlabel = "*" + parent.Atomlabel;
     r.Generated = true;

@@ -70,6 +70,11 @@ std::vector<double> FirstStepWeights(const std::vector<double>& d, double p) {
 
 class ECoorTest : public ::testing::Test {
   protected:
+    // A few records of each kind to fill by hand.
+    void SetUp() override {
+        m.AC.Ensure(4);
+        m.AA.Ensure(4);
+    }
     std::unique_ptr<Model> model = Model::Create();
     Model& m = *model;
 };

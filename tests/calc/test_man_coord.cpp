@@ -183,6 +183,7 @@ TEST(ManualCoordination, NeverMoreThanFiftyRows) {
     m->va = m->vb = m->vc = 30;
     m->valpha = m->vbeta = m->vgamma = 90;
     m->ralpha = m->rbeta = m->rgamma = 3.14159265358979323846 / 2;
+    m->AC.Ensure(11);
     m->AClength = 11;
     m->TotACLength = 11;
     for (int i = 1; i <= 11; ++i) {

@@ -114,6 +114,16 @@ TEST(Pipeline, InvariantsOnEveryExample) {
                         EXPECT_NEAR(r.BVS, std::fabs(r.effcharge), 0.25 * std::fabs(r.effcharge));
                     }
                 }
+                // Symmetry images serve as ligands only: they never get the
+                // slots of central atoms.
+                const int total = a == &m->AC ? m->TotACLength : m->TotAALength;
+                for (int i = n + 1; i <= total; ++i) {
+                    const TAtoms& r = (*a)[i];
+                    EXPECT_FALSE(r.SecSphereDist.HasStorage() || r.Faces.HasStorage() ||
+                                 r.deltaqicat.HasStorage() || r.deltaQrs.HasStorage() ||
+                                 r.deltaBVS.HasStorage() || r.HSPKevo.HasStorage())
+                        << r.Atomlabel;
+                }
             }
 
             // Charge is conserved: what the central atoms send out, weighted by

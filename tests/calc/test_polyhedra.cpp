@@ -36,7 +36,9 @@ TAtoms& AddSite(Model& m, const std::string& label, const std::string& element, 
                 double x, double y, double z) {
     const bool cation = charge > 0;
     int& n = cation ? m.AClength : m.AAlength;
-    TAtoms& r = (cation ? m.AC : m.AA)[++n];
+    AtomArray& records = cation ? m.AC : m.AA;
+    records.Ensure(++n);
+    TAtoms& r = records[n];
     r.Atomlabel = label;
     r.AtomSymbol = "(" + element + ")";
     r.effcharge = charge;
@@ -52,7 +54,9 @@ TAtoms& AddImage(Model& m, const TAtoms& parent, double x, double y, double z) {
     const bool cation = parent.effcharge > 0;
     int& n = cation ? m.GACLength : m.GAALength;
     const int base = cation ? m.AClength : m.AAlength;
-    TAtoms& r = (cation ? m.AC : m.AA)[base + ++n];
+    AtomArray& records = cation ? m.AC : m.AA;
+    records.Ensure(base + ++n);
+    TAtoms& r = records[base + n];
     r = parent;
     r.Atomlabel = "*" + parent.Atomlabel;
     r.Generated = true;
@@ -430,8 +434,9 @@ TEST(PolyRuns, TwoConsecutiveRunsAgree) {
         SecondSphere(*m, msg, 2);
         ASSERT_TRUE(msg.texts.empty());
         if (run == 0) {
-            first.assign(m->AC.begin(), m->AC.begin() + 4);
-            first.insert(first.end(), m->AA.begin(), m->AA.begin() + 4);
+            for (const AtomArray* records : {&m->AC, &m->AA})
+                for (int i = 1; i <= 4; ++i)
+                    first.push_back((*records)[i]);
             continue;
         }
         for (int i = 1; i <= 4; ++i) {

@@ -332,6 +332,60 @@ TEST(Batch, OutFolderIsMadeWithItsParents) {
         << blocked.err;
 }
 
+// A run reads the bond-valence table once, before any file, and every worker
+// uses that table: the file may go away once the run has started.
+TEST(Batch, TheTableIsReadOnceForTheWholeRun) {
+    const fs::path dir = TempDir("one-table");
+    const fs::path table = dir / "bvsparm.cif";
+    fs::copy_file(KEVO_SOURCE_DIR "/data/bvsparm.cif", table);
+    BatchSettings s;
+    s.bvs_path = table.string();
+    s.out_dir = dir.string();
+    std::vector<std::string> files;
+    for (const char* name : {"halite_NaCl_COD1000041", "rutile_TiO2_AMCSD0019092",
+                             "spinel_MgAl2O4_AMCSD0004465", "brucite_MgOH2_COD1000054"})
+        files.push_back(KEVO_SOURCE_DIR "/examples/" + std::string(name) + ".cif");
+    StringConsole console;
+    auto process = [&table](const std::string& path, const BatchSettings& t, Model& m) {
+        std::error_code ec;
+        fs::remove(table, ec);
+        return ProcessFile(path, t, m);
+    };
+    EXPECT_EQ(RunBatch(files, s, 2, console, process), 0) << console.err;
+    EXPECT_FALSE(fs::exists(table));
+    EXPECT_EQ(Listing(dir).size(), 4u * 6u);
+}
+
+// Links count: a folder reached through a link, and an existing output file
+// that is a link to another file's output, are the places they lead to.
+TEST(Batch, OutputCollisionsFollowLinks) {
+    const fs::path dir = TempDir("collide-links");
+    const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
+    for (const char* sub : {"a", "b"}) {
+        fs::create_directories(dir / sub);
+        fs::copy_file(example, dir / sub / "quartz.cif");
+    }
+    fs::create_directory_symlink(dir / "a", dir / "link");
+    const std::string a = (dir / "a" / "quartz.cif").string();
+    const std::string b = (dir / "b" / "quartz.cif").string();
+    const std::string viaLink = (dir / "link" / "quartz.cif").string();
+    BatchSettings s;
+    const auto message = [](const std::string& first, const std::string& second,
+                            const fs::path& out) {
+        return "The results of " + first + " and " + second + " would overwrite each other " +
+               "(both write " + out.string() +
+               "). Give the files different names or process them in separate runs; nothing " +
+               "was written.";
+    };
+    EXPECT_EQ(OutputCollisions({a, viaLink}, s),
+              (std::vector<std::string>{message(a, viaLink, dir / "link" / "quartz-CC-D.out")}));
+    EXPECT_TRUE(OutputCollisions({a, b}, s).empty());
+    std::ofstream(dir / "a" / "quartz-AC-S.csv") << "an earlier run's";
+    fs::create_symlink(dir / "a" / "quartz-AC-S.csv", dir / "b" / "quartz-AC-S.csv");
+    EXPECT_EQ(OutputCollisions({a, b}, s),
+              (std::vector<std::string>{message(a, b, dir / "b" / "quartz-AC-S.csv")}));
+}
+
 TEST(Batch, OutputNamesThatCollideRefuseTheRun) {
     const fs::path dir = TempDir("collide");
     const std::string example = KEVO_SOURCE_DIR "/examples/halite_NaCl_COD1000041.cif";
@@ -473,6 +527,43 @@ TEST(Batch, GeometryWritesEveryFileForEveryExampleAndLeavesTheOthersAlone) {
     }
     EXPECT_EQ(files, 8);
     EXPECT_EQ(Listing(geometry.out_dir).size(), 8u * 14u);
+}
+
+// A worker reuses its model for file after file: what a file gives must not
+// depend on the files processed before it (larger or smaller, with or without
+// heteroligand polyhedra or hydrogen, failed or not), so every file written
+// equals the one a fresh model writes.
+TEST(Batch, FilesDoNotDependOnTheFilesProcessedBefore) {
+    std::vector<fs::path> inputs;
+    for (const auto& e : fs::directory_iterator(KEVO_SOURCE_DIR "/examples"))
+        if (e.path().extension() == ".cif") inputs.push_back(e.path());
+    std::sort(inputs.begin(), inputs.end());
+    // Radius too low for one anion: the calculation stops half-way.
+    inputs.insert(inputs.begin() + 3, KEVO_SOURCE_DIR "/tests/data/cif/ilmenite_mixed.cif");
+    inputs.push_back(KEVO_SOURCE_DIR "/tests/data/cif/hydrogen-three-oxygens.cif");
+    inputs.push_back(inputs.front()); // once more after all the others
+    BatchSettings reused;
+    reused.bvs_path = KEVO_SOURCE_DIR "/data/bvsparm.cif";
+    reused.json = true;
+    reused.geometry = true;
+    reused.CalcOppBonds = true;
+    reused.out_dir = TempDir("reused").string();
+    BatchSettings fresh = reused;
+    fresh.out_dir = TempDir("fresh").string();
+    auto m = Model::Create();
+    for (const fs::path& input : inputs) {
+        SCOPED_TRACE(input.filename().string());
+        const BatchResult r = ProcessFile(input.string(), reused, *m);
+        const BatchResult f = ProcessFile(input.string(), fresh, *Model::Create());
+        EXPECT_EQ(r.ok, f.ok);
+        EXPECT_EQ(r.messages, f.messages);
+        for (const std::string& out : OutputFiles(input.string(), fresh)) {
+            const std::string name = fs::path(out).filename().string();
+            SCOPED_TRACE(name);
+            EXPECT_EQ(WithoutElapsedTime(ReadFile(fs::path(reused.out_dir) / name)),
+                      WithoutElapsedTime(ReadFile(out)));
+        }
+    }
 }
 
 TEST(Batch, GeometryFilesAreTheReportsOfTheCore) {

@@ -852,14 +852,27 @@ TEST(CifReader, ASecondFileLeavesNothingOfTheFirst) {
                              .Text())
                     .ok);
     EXPECT_EQ(m->AClength + m->GACLength, 4);
+    // Records exist for the atoms of the cell only.
+    EXPECT_EQ(m->AC.size(), 4);
+    EXPECT_EQ(m->AA.size(), m->AAlength + m->GAALength);
+    const int anions = m->AA.size();
     ASSERT_TRUE(Read(*m, Cif{}.Text()).ok);
     EXPECT_EQ(m->AClength, 1);
     EXPECT_EQ(m->GACLength, 0);
     EXPECT_EQ(m->SG1.size(), 3u);
     EXPECT_FALSE(m->SymList);
     EXPECT_TRUE(m->SymOpArray.empty());
-    EXPECT_TRUE(m->AC[2].Atomlabel.empty());
-    EXPECT_TRUE(m->AA[2].Atomlabel.empty());
+    // The records of the first structure stay for the next one, blank.
+    EXPECT_EQ(m->AC.size(), 4);
+    EXPECT_EQ(m->AA.size(), anions);
+    for (int i = 2; i <= 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(m->AC[i].Atomlabel.empty());
+        EXPECT_TRUE(m->AA[i].Atomlabel.empty());
+        EXPECT_FALSE(m->AC[i].Generated);
+        EXPECT_EQ(m->AC[i].Multiplicity, 0);
+        EXPECT_EQ(m->AA[i].X, 0);
+    }
 }
 
 // --- Charges ---------------------------------------------------------------------------

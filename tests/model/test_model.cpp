@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+#include <utility>
+
 #include "model/model.h"
 
 namespace kevo {
@@ -35,12 +39,53 @@ TEST(Model, StartsWithTheStartUpSettings) {
     EXPECT_FALSE(m->NonIt || m->VontarIT || m->OneStepIT || m->ExZeroW || m->NearestLimit ||
                  m->IsHydrogen || m->BondSpLimits || m->CalcOppBonds);
     EXPECT_TRUE(m->ShowCations);
+    // No record exists before a structure needs it; records made are blank.
+    EXPECT_EQ(m->AC.size() + m->AA.size() + m->MCCats.size() + m->MCAns.size(), 0);
+    m->AC.Ensure(MaxAtoms);
+    m->AA.Ensure(1);
     EXPECT_EQ(m->AC[MaxAtoms].Atomlabel, "");
     EXPECT_EQ(m->AA[1].BondIndex[MaxBonds][2], 0);
+    EXPECT_EQ(m->AA[1].Faces[MaxFaces], "");
+}
+
+TEST(Model, RecordsExistUpToTheHighestNumberEnsured) {
+    auto m = Model::Create();
+    m->AC.Ensure(3);
+    EXPECT_EQ(m->AC.size(), 3);
+    m->AC[2].Atomlabel = "Mg2";
+    TAtoms* second = &m->AC[2];
+    m->AC.Ensure(2); // fewer: nothing changes
+    EXPECT_EQ(m->AC.size(), 3);
+    m->AC.Ensure(MaxAtoms);
+    EXPECT_EQ(m->AC.size(), MaxAtoms);
+    EXPECT_EQ(&m->AC[2], second); // records stay where they are
+    EXPECT_EQ(m->AC[2].Atomlabel, "Mg2");
+    EXPECT_EQ(m->AC.at(MaxAtoms).Coor, 0);
+    EXPECT_THROW(m->AC.Ensure(MaxAtoms + 1), std::length_error);
+    EXPECT_EQ(m->AC.size(), MaxAtoms);
+    EXPECT_THROW(m->AA.at(1), std::out_of_range); // not made
+    EXPECT_THROW(m->AC.at(0), std::out_of_range);
+    EXPECT_THROW(m->AC.at(MaxAtoms + 1), std::out_of_range);
+}
+
+// The resets touch the records that exist, whatever the counts say.
+TEST(Model, ResetsStopAtTheRecordsThatExist) {
+    auto m = Model::Create();
+    m->AC.Ensure(2);
+    FillBonds(m->AC[2], 6);
+    m->AClength = m->TotACLength = 5;
+    m->AAlength = m->TotAALength = 5;
+    InitializeRecords(*m);
+    EXPECT_EQ(m->AC[2].Coor, 0);
+    AtomRecordClear(*m);
+    EXPECT_EQ(m->AC[2].BondingAtoms[1], "");
+    EXPECT_EQ(m->AC.size(), 2);
+    EXPECT_EQ(m->AA.size(), 0);
 }
 
 TEST(Model, InitializeRecordsClearsBondDataOfTheSlotsInUseOnly) {
     auto m = Model::Create();
+    m->AC.Ensure(3);
     m->TotACLength = 2;
     m->AC[1].Atomlabel = "Na1";
     m->AC[1].X = 0.5;
@@ -70,6 +115,8 @@ TEST(Model, InitializeRecordsClearsBondDataOfTheSlotsInUseOnly) {
 
 TEST(Model, AtomRecordClearEmptiesTheAsymmetricRecords) {
     auto m = Model::Create();
+    m->AC.Ensure(1);
+    m->AA.Ensure(2);
     m->AClength = 1;
     m->AAlength = 1;
     for (TAtoms* r : {&m->AC[1], &m->AA[1], &m->AA[2]}) {
@@ -99,6 +146,7 @@ TEST(Model, AtomRecordClearEmptiesTheAsymmetricRecords) {
 
 TEST(Model, ResetRecordIsBlank) {
     auto m = Model::Create();
+    m->AC.Ensure(5);
     FillBonds(m->AC[5], 50);
     m->AC[5].Faces[100] = "1 2 3";
     m->AC[5].Reset();
@@ -110,6 +158,8 @@ TEST(Model, ResetRecordIsBlank) {
 TEST(Model, DecimalsAndParaSymbols) {
     auto m = Model::Create();
     EXPECT_EQ(Decimals(*m), 0);
+    m->AC.Ensure(1);
+    m->AA.Ensure(3);
     m->AClength = 1;
     m->AAlength = 1;
     m->GAALength = 1;
@@ -134,6 +184,58 @@ TEST(Array1, AtChecksItsBounds) {
     Array0<int, 2> b;
     EXPECT_NO_THROW(b.at(0));
     EXPECT_THROW(b.at(3), std::out_of_range);
+}
+
+// A lazy array reads as blank until it is used, then as an ordinary array;
+// copies carry the elements, or the absence of storage.
+TEST(LazyArray1, ReadsBlankUntilUsedAndCopiesItsElements) {
+    LazyArray1<std::string, 3> a;
+    const auto& ca = a;
+    EXPECT_EQ(ca[3], "");
+    EXPECT_EQ(ca.at(1), "");
+    EXPECT_THROW(ca.at(0), std::out_of_range);
+    EXPECT_THROW(ca.at(4), std::out_of_range);
+    EXPECT_FALSE(a.HasStorage()); // reading made nothing
+    a[2] = "O1";
+    EXPECT_TRUE(a.HasStorage());
+    EXPECT_EQ(ca[2], "O1");
+    EXPECT_EQ(ca[1], "");
+    EXPECT_THROW(a.at(4), std::out_of_range);
+
+    LazyArray1<std::string, 3> copy = a;
+    EXPECT_EQ(copy[2], "O1");
+    copy[2] = "O2";
+    EXPECT_EQ(ca[2], "O1"); // a copy, not a view
+    const LazyArray1<std::string, 3> blank;
+    copy = blank;
+    EXPECT_FALSE(copy.HasStorage());
+    EXPECT_EQ(std::as_const(copy)[2], "");
+    copy = a;
+    EXPECT_EQ(copy[2], "O1");
+    LazyArray1<double, 2> d;
+    d.SetBlank(1); // nothing to clear: no storage made
+    EXPECT_FALSE(d.HasStorage());
+    EXPECT_THROW(d.SetBlank(3), std::out_of_range);
+    d.fill(1.5);
+    EXPECT_EQ(d[1] + d[2], 3.0);
+    d.SetBlank(2);
+    EXPECT_EQ(d[1] + d[2], 1.5);
+}
+
+// A record's geometry and second-sphere slots cost nothing until written, and
+// a reset gives them back.
+TEST(Model, GeometrySlotsAreMadeWhenUsed) {
+    auto m = Model::Create();
+    m->AC.Ensure(1);
+    TAtoms& r = m->AC[1];
+    EXPECT_FALSE(r.Faces.HasStorage() || r.SecSphereAtoms.HasStorage() ||
+                 r.SBondCoorX.HasStorage() || r.IPSum.HasStorage());
+    r.Faces[100] = "1 2 3";
+    r.SecSphereDist[1] = 3.2;
+    EXPECT_TRUE(r.Faces.HasStorage());
+    r.Reset();
+    EXPECT_FALSE(r.Faces.HasStorage() || r.SecSphereDist.HasStorage());
+    EXPECT_EQ(std::as_const(r).Faces[100], "");
 }
 
 } // namespace

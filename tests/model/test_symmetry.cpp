@@ -71,7 +71,10 @@ void Load(Model& m, const std::vector<Site>& sites, const std::vector<std::strin
             row[11] = s.element;
             m.SG1.push_back(row);
 
-            TAtoms& r = anions ? m.AA[++m.AAlength] : m.AC[++m.AClength];
+            AtomArray& records = anions ? m.AA : m.AC;
+            const int i = anions ? ++m.AAlength : ++m.AClength;
+            records.Ensure(i);
+            TAtoms& r = records[i];
             r.Atomlabel = s.label;
             r.symbol = row[2];
             r.effcharge = anions ? -charge : charge;
@@ -191,6 +194,8 @@ TEST(SymmetryCell, OrthoConvertsTheLigandsInUse) {
     auto m = Model::Create();
     SetCell(*m, "5", "6", "7", "90", "120", "90");
     ASSERT_TRUE(TransformationMatrix(*m));
+    m->AC.Ensure(1);
+    m->AA.Ensure(1);
     m->AClength = 1;
     m->AAlength = 1;
     TAtoms& cat = m->AC[1];
@@ -385,6 +390,7 @@ TEST(SymmetryExpansion, LoadGeneratedRecordsFillsImageFields) {
           {"Fe1", "Fe", 3, 0.5, "0.1000", "0.2000", "0.3000"}},
          {"-x, -y, -z"});
     // A leftover of an earlier structure in the first image record.
+    m->AC.Ensure(2);
     m->AC[2].Coor = 5;
     m->AC[2].SymTrans = "(1,0,0)";
     RecordingSink msg;

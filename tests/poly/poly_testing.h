@@ -26,7 +26,9 @@ namespace kevo::testing {
 inline TAtoms& AddCentre(Model& m, bool cation, const std::string& label,
                          const std::vector<Vec3>& ligands, Vec3 shift = {0, 0, 0}) {
     int& n = cation ? m.AClength : m.AAlength;
-    TAtoms& r = (cation ? m.AC : m.AA)[++n];
+    AtomArray& records = cation ? m.AC : m.AA;
+    records.Ensure(++n);
+    TAtoms& r = records[n];
     (cation ? m.TotACLength : m.TotAALength) = n;
     const Vec3 edge{m.va, m.vb, m.vc};
     r.Atomlabel = label;

@@ -252,6 +252,7 @@ TEST(Faces, SameFacesInEveryCell) {
 TEST(Faces, InitializeFacesClearsBothSides) {
     auto m = ShapeModel({{2, 0, 0}});
     m->AAlength = 1;
+    m->AA.Ensure(m->AAlength);
     for (TAtoms* r : {&m->AC[1], &m->AA[1]}) {
         r->FacesNo = r->VolFaces = r->IPFaces = 3;
         r->Faces[100] = r->CPFaces[1] = r->AdjacentFaces[2] = r->DAngles[3] = "x";

@@ -26,6 +26,7 @@ std::unique_ptr<Model> OctahedronModel() {
     auto m = CellModel();
     AddCentre(*m, true, "Ti1", AxisOctahedron());
     m->AAlength = 1;
+    m->AA.Ensure(m->AAlength);
     m->AA[1].Atomlabel = "O10"; // the longest anion label: ligand labels take 5 columns
     m->CalcOppBonds = true;
     return m;

@@ -209,7 +209,9 @@ std::unique_ptr<Model> MakePair(const Pair& p) {
     m->alpha = m->beta = m->gamma = "90";
     m->spacegroup = "P 1";
     m->AClength = m->TotACLength = 1;
+    m->AC.Ensure(m->AClength);
     m->AAlength = m->TotAALength = 1;
+    m->AA.Ensure(m->AAlength);
     TAtoms& cat = m->AC[1];
     TAtoms& an = m->AA[1];
     cat.Atomlabel = p.cationLabel;

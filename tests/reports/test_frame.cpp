@@ -63,6 +63,7 @@ TEST_P(BondingMarks, FollowTheLegend) {
     const MarkCase& c = GetParam();
     auto m = Model::Create();
     m->AClength = 1;
+    m->AC.Ensure(m->AClength);
     TAtoms& at = m->AC[1];
     at.Atomlabel = "Fe1";
     at.Coor = 3;
@@ -91,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(Frame, BondingMarks,
 TEST(Getmaxlengths, CentralKindUsesDeltaQxOtherKindDeltaQa) {
     auto m = Model::Create();
     m->AClength = 1;
+    m->AC.Ensure(m->AClength);
     m->AAlength = 2;
+    m->AA.Ensure(m->AAlength);
     TAtoms& ca = m->AC[1];
     ca.Atomlabel = "Fe1-Mg1";
     ca.symbol = "0.500.Fe:0.500.Mg";

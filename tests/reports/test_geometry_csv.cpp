@@ -92,6 +92,7 @@ TEST(GeometryCsv, OpposingBondRowsOfEveryCoordination) {
     m->Title = "hand";
     m->CalcOppBonds = true;
     m->AClength = 5;
+    m->AC.Ensure(m->AClength);
     const char* in = "in plane           ";
     const char* out = "out of plane       ";
     const char* out2 = "out of plane*      ";

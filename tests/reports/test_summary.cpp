@@ -92,7 +92,9 @@ struct WidthCase {
 std::unique_ptr<Model> Labelled(int cation_length, int anion_length) {
     auto m = Model::Create();
     m->AClength = 1;
+    m->AC.Ensure(m->AClength);
     m->AAlength = 1;
+    m->AA.Ensure(m->AAlength);
     m->AC[1].Atomlabel = std::string(static_cast<std::size_t>(cation_length), 'X');
     m->AA[1].Atomlabel = std::string(static_cast<std::size_t>(anion_length), 'Y');
     m->AC[1].effcharge = 1;

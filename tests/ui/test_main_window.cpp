@@ -109,6 +109,7 @@ class TestMainWindow : public QObject {
     void calculateShowsTheBatchProgramsSummary();
     void detailedResultsSwitchesWithoutRecalculating();
     void centringButtonRecalculatesTheOtherSide();
+    void theBondValenceTableIsReadOnce();
     void goingToTheSynopsis();
     void zeroWeightBondsRebuildTheReport();
     void autosaveWritesEveryShownReport();
@@ -417,6 +418,25 @@ void TestMainWindow::centringButtonRecalculatesTheOtherSide() {
     QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(cc_d_));
     QCOMPARE(seams_->calculations, 3); // Calculate, then two full recalculations
     QCOMPARE(Button("PolGeomButton")->text(), QStringLiteral("Coordination geometry"));
+}
+
+// The window reads the parameter table once and keeps it: the file may go
+// away once it is read. Another path is read anew.
+void TestMainWindow::theBondValenceTableIsReadOnce() {
+    const std::string table = Path("bvsparm.cif");
+    QVERIFY(fs::copy_file(kBvsPath, table));
+    seams_->bvs_path = table;
+    OpenAndCalculate();
+    QVERIFY(fs::remove(table));
+    QPushButton* centring = Button("ShowXCenteredButton");
+    centring->click();
+    QVERIFY(seams_->messages.isEmpty());
+    QCOMPARE(WithoutElapsedTime(MemoLines()), WithoutElapsedTime(ac_s_));
+    seams_->bvs_path = Path("elsewhere.cif");
+    centring->click();
+    QCOMPARE(seams_->messages,
+             QStringList{QString::fromStdString("Cannot open the bond-valence parameter file " +
+                                                Path("elsewhere.cif") + ".")});
 }
 
 void TestMainWindow::goingToTheSynopsis() {
