@@ -6,8 +6,6 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,13 +69,9 @@ std::string ReadBondLimits(const std::string& name, const char* argv0, kevo::Bat
         return {};
     }
     const std::string cannot = "Cannot read the bond-limit file " + name + ".";
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(name, ec)) in.open(name, std::ios::binary);
-    if (!in.is_open()) return cannot;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return cannot;
-    if (std::string problem = kevo::ParseBondLimits(text, s.bond_limits); !problem.empty())
+    const std::optional<std::string> text = kevo::ReadRegularFile(name);
+    if (!text) return cannot;
+    if (std::string problem = kevo::ParseBondLimits(*text, s.bond_limits); !problem.empty())
         return name + " " + problem;
     return {};
 }

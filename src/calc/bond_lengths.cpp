@@ -1,10 +1,8 @@
 #include "calc/bond_lengths.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "calc/bvs_file.h"
 #include "model/text.h"
 
 namespace kevo {
@@ -14,14 +12,9 @@ BondLengthTable BondLengthTableFromText(std::string_view text) {
 }
 
 std::optional<BondLengthTable> ReadDefaultBondLengths(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return BondLengthTableFromText(text);
+    const std::optional<std::string> text = ReadRegularFile(path);
+    if (!text) return std::nullopt;
+    return BondLengthTableFromText(*text);
 }
 
 std::string BondTypeKey(std::string_view cation, std::string_view anion) {

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unordered_map>
 
 #include "calc/bvs_file.h"
@@ -256,14 +253,9 @@ bool BvsTable::HasParameterLines() const {
 }
 
 std::optional<BvsTable> ReadBvsTable(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return BvsTable::FromText(text);
+    const std::optional<std::string> text = ReadRegularFile(path);
+    if (!text) return std::nullopt;
+    return BvsTable::FromText(*text);
 }
 
 std::string BvsSearchKey(std::string_view cation_symbol, std::string_view cation_charge,

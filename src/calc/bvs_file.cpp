@@ -1,6 +1,8 @@
 #include "calc/bvs_file.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace kevo {
 
@@ -42,6 +44,17 @@ std::vector<std::string> BvsFileCandidates(const std::string& executable_dir) {
 
 std::string FindBvsFile(const std::string& executable_dir) {
     return FindDataFile(BvsFileName, executable_dir);
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
 }
 
 } // namespace kevo

@@ -2,6 +2,7 @@
 // the default bond-length table) are looked for.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,9 @@ std::string PlacesTriedText(const std::string& name, const std::string& executab
 // The same for the bond-valence parameter table.
 std::vector<std::string> BvsFileCandidates(const std::string& executable_dir);
 std::string FindBvsFile(const std::string& executable_dir);
+
+// The whole content of a regular file, byte for byte; nothing when the path
+// is empty, names no regular file, or cannot be read to its end.
+std::optional<std::string> ReadRegularFile(const std::string& path);
 
 } // namespace kevo
